@@ -1,0 +1,78 @@
+// Interleaved bias sweeps: sweep k (k = 0, 1, ... while k < sweeps) runs I0
+// from I_min + k D up to I_max + k D in steps of DeltaI0, with
+// D = DeltaI0 / sweeps, so that the sweeps together sample the current axis
+// on a grid of spacing D. A fractional number of sweeps rounds up; zero or
+// less runs none.
+#pragma once
+
+#include "clock.hpp"
+#include "data_file.hpp"
+#include "dialogue.hpp"
+
+namespace jj {
+
+struct SweepPlan {
+  double I_min = 0;
+  double I_max = 0;
+  double DeltaI0 = 0;
+  double sweeps = 0;  // read as a double, compared with the integer count
+};
+
+// The current range of one sweep.
+struct SweepSpan {
+  int number;  // counted from 1
+  double I_start;
+  double I_end;
+  double DeltaI0;
+};
+
+// Opens every sweep with its time stamp on the console and its four-line
+// comment block in the file (`column_titles` is the fourth line), then hands
+// the span to run_sweep, which computes and writes its points. Write errors
+// are checked after every sweep, so a full disk stops a long run early.
+template <class RunSweep>
+void interleaved_sweeps(const SweepPlan& plan, Dialogue& console, DataFile& file,
+                        const char* column_titles, RunSweep&& run_sweep) {
+  const double shift_per_sweep = plan.DeltaI0 / plan.sweeps;
+  for (int k = 0; k < plan.sweeps; ++k) {
+    const std::string now = time_stamp();
+    console.say("Ore: %s\n", now.c_str());
+    console.say("Sweep numero %d.\n", k + 1);
+    file.write("#\n# -- Ore %s\n# -- Sweep numero %d\n%s", now.c_str(), k + 1, column_titles);
+    const double shift = double(k) * shift_per_sweep;
+    run_sweep(SweepSpan{k + 1, plan.I_min + shift, plan.I_max + shift, plan.DeltaI0});
+    file.check_written();
+  }
+}
+
+// The model's bias field is itself the loop variable, so after a sweep it
+// holds the first current past the end; a start-up of the multistep history
+// taken before the next sweep sets its bias evaluates the model there.
+
+// Upward: I0 = I_start, I_start + DeltaI0, ... while I0 <= I_end, by repeated
+// addition.
+template <class Point>
+void sweep_up(const SweepSpan& span, double& I0, Point&& point) {
+  for (I0 = span.I_start; I0 <= span.I_end; I0 = I0 + span.DeltaI0) point(I0);
+}
+
+// Downward: I0 = I_end, I_end - DeltaI0, ... while I0 >= I_start.
+template <class Point>
+void sweep_down(const SweepSpan& span, double& I0, Point&& point) {
+  for (I0 = span.I_end; I0 >= span.I_start; I0 = I0 - span.DeltaI0) point(I0);
+}
+
+// Refusals shared by the sweep programs' dialogues. Each returns what would be
+// accepted, or nothing when the answer is.
+
+// A bias current must be a finite number.
+std::string check_current(double I);
+
+// The step must carry I0 from I_min past I_max + DeltaI0 (the farthest
+// shifted end) in finite time whenever a sweep can have points.
+std::string check_current_step(double I_min, double I_max, double DeltaI0);
+
+// The number of sweeps counts an int; its integer part is written to headers.
+std::string check_sweep_count(double sweeps);
+
+}  // namespace jj

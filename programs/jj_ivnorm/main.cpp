@@ -1,0 +1,185 @@
+// jj_ivnorm: IV characteristic of the rf-driven junction in normalized units,
+//
+//   BetaC phi'' + phi' + sin(phi) = I0 + I1 sin(Omega1 tau).
+//
+// For every dc bias I0 of one or more interleaved sweeps (upward, or up and
+// back down) the junction is integrated through a transient, v = dphi/dtau is
+// averaged over a window, and the line I0, <v>, phi(0), v(0) is written. In
+// the continuous start mode each point starts from the state the previous one
+// left, so an up-and-down sweep shows the hysteresis of the junction.
+#include "dialogue.hpp"
+#include "clock.hpp"
+#include "data_file.hpp"
+#include "integrators.hpp"
+#include "method_menu.hpp"
+#include "normalized_model.hpp"
+#include "sweeps.hpp"
+#include "time_loop.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace jj;
+
+namespace {
+
+enum class StartMode { random = 0, continuous_from_zero = 1 };
+enum class SweepMode { up_only = 0, ping_pong = 1 };
+
+const char* start_mode_name(StartMode mode) {
+  return mode == StartMode::random ? "Random" : "Continuo da zero";
+}
+const char* sweep_mode_name(SweepMode mode) {
+  return mode == SweepMode::ping_pong ? "Ping pong" : "Solo salita";
+}
+
+constexpr MethodMenu menu = MethodMenu::five_methods;
+
+struct Settings {
+  NormalizedParams params;
+  double h = 0;
+  IntegrationMethod method = IntegrationMethod::runge_kutta4;
+  int N_avg = 0, N_tr = 0;
+  double T_avg = 0, T_tr = 0;  // whole numbers of mesh steps, in rad
+  SweepPlan plan;
+  StartMode start_mode = StartMode::random;
+  SweepMode sweep_mode = SweepMode::up_only;
+};
+
+// The averaging window must hold at least one mesh step: <v> is a mean over it.
+void ask_spans(Dialogue& dialogue, Settings& s) {
+  const double h = s.h;
+  dialogue.say("-- Parametri media della tensione --\n");
+  dialogue.say("1 == 1 rad == 1/(pulsazione caratteristica di Josephson)\n");
+  const double T_avg_in = dialogue.ask_double("Tempo su cui mediare (rad) ? ", [h](double T) {
+    return span_fits_int(T, h) && span_to_steps(T, h) >= 1
+               ? std::string()
+               : "a span of at least half a mesh step and at most 2147483647 mesh steps";
+  });
+  s.N_avg = span_to_steps(T_avg_in, h);
+  s.T_avg = s.N_avg * h;
+  const double T_avg = s.T_avg;
+  const double T_tr_in =
+      dialogue.ask_double("Tempo da scartare come transiente (rad) ? ", [h, T_avg](double T) {
+        const bool fits = span_fits_int(T, h);
+        const double T_tr = fits ? span_to_steps(T, h) * h : 0;
+        return fits && addition_advances(std::max(std::fabs(T_tr), std::fabs(T_tr + T_avg)), h)
+                   ? std::string()
+                   : "a span of at most 2147483647 mesh steps, short enough for tau to "
+                     "advance by h up to its end";
+      });
+  s.N_tr = span_to_steps(T_tr_in, h);
+  s.T_tr = s.N_tr * h;
+  dialogue.say("Media su %lf rad (%d mesh steps) dopo transiente di %lf rad (%d mesh steps)\n",
+               s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+}
+
+void ask_sweeps(Dialogue& dialogue, Settings& s) {
+  SweepPlan& plan = s.plan;
+  dialogue.say("-- Parametri caratteristica --\n");
+  dialogue.say("1 == 1 Ic == 1 corrente critica giunzione Josephson\n");
+  plan.I_min = dialogue.ask_double("Corrente minima ? ", check_current);
+  plan.I_max = dialogue.ask_double("Corrente massima ? ", check_current);
+  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan](double DeltaI0) {
+    return check_current_step(plan.I_min, plan.I_max, DeltaI0);
+  });
+  dialogue.say("-- Condizioni iniziali --\n");
+  dialogue.say("0 = Random, 1 = Continuo da zero\n");
+  s.start_mode = StartMode(dialogue.ask_choice("", 0, 1));
+  dialogue.say("-- Parametri Sweep di corrente --\n");
+  plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+  if (s.start_mode == StartMode::continuous_from_zero) {
+    dialogue.say("Modalita' sweep\n");
+    dialogue.say("0 = Solo salita, 1 = Ping pong\n");
+    s.sweep_mode = SweepMode(dialogue.ask_choice("", 0, 1));
+  }
+}
+
+Settings ask_settings(Dialogue& dialogue) {
+  Settings s;
+  ask_junction_and_bias(dialogue, s.params);
+  s.h = ask_mesh_length(dialogue);
+  s.method = ask_method(dialogue, menu);
+  ask_spans(dialogue, s);
+  ask_sweeps(dialogue, s);
+  return s;
+}
+
+void write_header(DataFile& file, const Settings& s) {
+  file.write("# Data: %s\n", date_stamp().c_str());
+  file.write("# Caratteristica IV giunzione Josephson\n");
+  file.write("# Integrazione numerica via metodo di %s\n", method_name(s.method, menu));
+  write_normalized_params(file, s.params);
+  file.write("# Mesh length = %lf rad\n", s.h);
+  file.write("# Tensione mediata su %lf rad (%d mesh steps)\n"
+             "# scartato un transiente di %lf rad (%d mesh steps)\n",
+             s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
+  file.write("# Cnd iniziali = %s\n", start_mode_name(s.start_mode));
+  file.write("# Numero di sweep = %d\n", int(s.plan.sweeps));
+  file.write("# Modalita' sweep = %s\n", sweep_mode_name(s.sweep_mode));
+}
+
+// Transient from tau = 0 to T_tr, then <v> over the window from T_tr to
+// T_tr + T_avg: N_avg + 1 voltages summed, weighted h / T_avg.
+template <class Step>
+double mean_voltage(Step& step, JunctionState& y, const Settings& s) {
+  integrate_span(step, y, 0.0, s.T_tr, s.h);
+  double sum = 0;
+  integrate_span(step, y, s.T_tr, s.T_tr + s.T_avg, s.h,
+                 [&sum](double, const JunctionState& after) { sum = sum + after[1]; });
+  return (s.h / s.T_avg) * sum;
+}
+
+// Random points rebuild the history at every upward point; the downward sweep
+// rebuilds it only for Adams III and otherwise carries it over.
+bool restarts_upward(const Settings& s) {
+  return s.start_mode == StartMode::random && is_multistep(s.method);
+}
+bool restarts_downward(const Settings& s) { return s.method == IntegrationMethod::adams3; }
+
+template <class Step>
+void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+  const int depth = start_depth(menu);
+  interleaved_sweeps(s.plan, console, file, "# I0-V media-phi(0)-v(0)\n", [&](const SweepSpan& span) {
+    JunctionState y{0.0, 0.0};
+    double phi_0 = 0, v_0 = 0;
+    step.start(0.0, y, s.h, depth);
+    auto point = [&](double I0, bool restart) {
+      if (s.start_mode == StartMode::random) {
+        const RandomStart drawn = random_initial_state();
+        y = {drawn.phase, drawn.value};
+        phi_0 = drawn.phase;
+        v_0 = drawn.value;
+      }
+      if (restart) step.start(0.0, y, s.h, depth);
+      const double V_mean = mean_voltage(step, y, s);
+      file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0, V_mean, phi_0, v_0);
+    };
+    sweep_up(span, s.params.I0, [&](double I0) { point(I0, restarts_upward(s)); });
+    if (s.sweep_mode == SweepMode::ping_pong)
+      sweep_down(span, s.params.I0, [&](double I0) { point(I0, restarts_downward(s)); });
+  });
+}
+
+}  // namespace
+
+int main() {
+  return run_program("jj_ivnorm", [] {
+    Dialogue dialogue;
+    DataFile file(dialogue.ask_word("Nome file su cui scrivere caratteristica <I> vs <V> ? "));
+    Settings s = ask_settings(dialogue);
+
+    write_header(file, s);
+    seed_random_generator_from_clock();
+    file.write("#\n# -- Simulazione iniziata...\n");
+
+    MultistepHistory<2> history;
+    const NormalizedModel model{s.params};
+    with_stepper(s.method, model, history,
+                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+
+    dialogue.say("Finito! Ore: %s\n", time_stamp().c_str());
+    file.close();
+  });
+}
