@@ -1,0 +1,56 @@
+#include "program_runner.hpp"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace jj::test {
+
+namespace fs = std::filesystem;
+
+std::string read_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string test_data(const std::string& relative_path) {
+  return read_text(std::string(JJ_TEST_DATA_DIR) + "/" + relative_path);
+}
+
+std::string mask_clock(const std::string& text) {
+  static const std::regex time_of_day(R"(\b\d\d:\d\d:\d\d\b)");
+  static const std::regex date(R"((# Data: )\d\d/\d\d/\d\d)");
+  return std::regex_replace(std::regex_replace(text, time_of_day, "hh:mm:ss"), date,
+                            "$1mm/dd/yy");
+}
+
+ProgramRun run_program(const std::string& program, const std::string& answers,
+                const std::string& data_file, int seconds) {
+  const fs::path scratch = fs::temp_directory_path() /
+                           ("jj_test_" + std::to_string(::getpid()) + "_" +
+                            std::to_string(std::rand()));
+  fs::create_directories(scratch);
+  {
+    std::ofstream(scratch / "answers.txt", std::ios::binary) << answers;
+  }
+  const std::string command = "cd '" + scratch.string() + "' && timeout -s KILL " +
+                              std::to_string(seconds) + " '" + JJ_PROGRAM_DIR + "/" + program +
+                              "' < answers.txt > console.txt 2> errors.txt";
+  const int raw = std::system(command.c_str());
+  ProgramRun run;
+  run.status = WIFEXITED(raw) && WEXITSTATUS(raw) != 137 ? WEXITSTATUS(raw) : -1;
+  run.console = mask_clock(read_text((scratch / "console.txt").string()));
+  run.errors = read_text((scratch / "errors.txt").string());
+  if (!data_file.empty() && fs::exists(scratch / data_file))
+    run.file = mask_clock(read_text((scratch / data_file).string()));
+  fs::remove_all(scratch);
+  return run;
+}
+
+}  // namespace jj::test
