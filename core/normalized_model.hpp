@@ -37,7 +37,7 @@ inline double normalized_derivative(const NormalizedParams& p, double tau,
   return normalized_voltage_slope(p, tau, y[0], y[1]);
 }
 
-// The right-hand side bound to its parameters, as the steppers call it.
+// normalized_derivative bound to its parameters, as the steppers call it.
 struct NormalizedModel {
   const NormalizedParams& params;
   double operator()(double tau, const JunctionState& y, int k) const {

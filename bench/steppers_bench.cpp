@@ -1,0 +1,76 @@
+// Cost of one mesh step of the rf-driven junction (BetaC = 3, I0 = 1.1,
+// I1 = 0.9, Omega1 = 0.66, h = 0.03) for every method, next to a literal
+// Runge-Kutta step and to the sine calls of one Runge-Kutta step.
+#include "integrators.hpp"
+#include "literal_rk4.hpp"
+#include "normalized_model.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace jj;
+
+constexpr NormalizedParams bench_params{3.0, 1.1, 0.9, 0.66};
+constexpr double h = 0.03;
+constexpr int steps_per_iteration = 10000;
+
+benchmark::Counter per_step() {
+  return benchmark::Counter(steps_per_iteration,
+                            benchmark::Counter::kIsIterationInvariantRate |
+                                benchmark::Counter::kInvert);
+}
+
+void BM_TemplatedStepper(benchmark::State& state) {
+  const auto method = static_cast<IntegrationMethod>(state.range(0));
+  const NormalizedModel model{bench_params};
+  MultistepHistory<2> history;
+  JunctionState y{0.1, -0.2};
+  with_stepper(method, model, history, [&](const auto& step) {
+    step.start(0.0, y, h, 5);
+    double tau = 0;
+    for (auto _ : state) {
+      for (int i = 0; i < steps_per_iteration; ++i, tau = tau + h) step(tau, y, h);
+      benchmark::DoNotOptimize(y);
+    }
+  });
+  state.counters["time_per_step"] = per_step();
+}
+BENCHMARK(BM_TemplatedStepper)->DenseRange(0, 4)->ArgName("method");
+
+void BM_LiteralRungeKutta(benchmark::State& state) {
+  literal::params = bench_params;
+  double y[2] = {0.1, -0.2};
+  double tau = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < steps_per_iteration; ++i, tau = tau + h)
+      literal::rk4_step(literal::normalized_derivative, 2, tau, y, h);
+    benchmark::DoNotOptimize(y);
+  }
+  state.counters["time_per_step"] = per_step();
+}
+BENCHMARK(BM_LiteralRungeKutta);
+
+// The eight sines of one Runge-Kutta step: four of the phase, each waiting
+// for the stage before it, and four of the drive, known in advance.
+void BM_SinesOfOneRungeKuttaStep(benchmark::State& state) {
+  double phi = 0.1, tau = 0, drive = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < steps_per_iteration; ++i, tau = tau + h) {
+      for (int stage = 0; stage < 4; ++stage) {
+        phi = phi + 0.01 * std::sin(phi);
+        drive = drive + std::sin(0.66 * (tau + 0.01 * stage));
+      }
+    }
+    benchmark::DoNotOptimize(phi);
+    benchmark::DoNotOptimize(drive);
+  }
+  state.counters["time_per_step"] = per_step();
+}
+BENCHMARK(BM_SinesOfOneRungeKuttaStep);
+
+}  // namespace
+
+BENCHMARK_MAIN();
