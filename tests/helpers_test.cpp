@@ -47,6 +47,24 @@ TEST(AdditionAdvances, OnlyWhenEveryAdditionMovesTheSum) {
   EXPECT_FALSE(addition_advances(1e6, 0.75 * ulp_of_1e6));
 }
 
+// Steps of a loop from tau = 0 while tau <= n h: n + 1 with exact
+// arithmetic, fewer when the accumulated tau passes n h first.
+TEST(TimeLoop, StepsTakenUpToBothEndsIncluded) {
+  struct Case {
+    double h;
+    int n, steps;
+  };
+  const Case cases[] = {{0.1, 0, 1},    {0.5, 4, 5},      {0.1, 10, 11},
+                        {0.01, 100, 100}, {0.01, 1000, 1001}, {0.1, -5, 0}};
+  for (const Case& c : cases) {
+    int steps = 0;
+    JunctionState y{};
+    auto count = [&steps](double, JunctionState&, double) { ++steps; };
+    integrate_span(count, y, 0.0, c.n * c.h, c.h);
+    EXPECT_EQ(steps, c.steps) << "h = " << c.h << ", n = " << c.n;
+  }
+}
+
 TEST(ClockStamps, EightCharactersEach) {
   EXPECT_TRUE(std::regex_match(time_stamp(), std::regex(R"(\d\d:\d\d:\d\d)")));
   EXPECT_TRUE(std::regex_match(date_stamp(), std::regex(R"(\d\d/\d\d/\d\d)")));
