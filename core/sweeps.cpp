@@ -9,6 +9,25 @@
 
 namespace jj {
 
+SweepProgress::SweepProgress(const SweepPlan& plan)
+    : sweeps_(plan.sweeps > 0 ? int(std::ceil(plan.sweeps)) : 0),
+      expected_points_(plan.I_max < plan.I_min
+                           ? 0
+                           : sweeps_ * plan.passes *
+                                 (std::floor((plan.I_max - plan.I_min) / plan.DeltaI0) + 1)) {}
+
+void SweepProgress::point_done(int sweep, double I0) {
+  if (!line_.active() || !(expected_points_ > 0)) return;
+  done_points_ += 1;
+  char what[96];
+  std::snprintf(what, sizeof what, "sweep %d of %d, I0 = %g", sweep, sweeps_, I0);
+  line_.show(what, done_points_ / expected_points_);
+}
+
+void SweepProgress::finish() {
+  if (line_.active() && done_points_ > 0) line_.show("all sweeps", 1.0);
+}
+
 std::string check_current(double I) {
   return std::isfinite(I) ? "" : "a finite current";
 }

@@ -8,6 +8,7 @@
 #include "clock.hpp"
 #include "data_file.hpp"
 #include "dialogue.hpp"
+#include "progress.hpp"
 
 namespace jj {
 
@@ -16,6 +17,22 @@ struct SweepPlan {
   double I_max = 0;
   double DeltaI0 = 0;
   double sweeps = 0;  // read as a double, compared with the integer count
+  int passes = 1;     // 2 when every sweep goes up and back down
+};
+
+// Points done against points expected, shown on the terminal's progress line.
+class SweepProgress {
+ public:
+  explicit SweepProgress(const SweepPlan& plan);
+  void point_done(int sweep, double I0);
+  void finish();
+  void erase() { line_.erase(); }
+
+ private:
+  ProgressLine line_;
+  int sweeps_;
+  double expected_points_;
+  double done_points_ = 0;
 };
 
 // The current range of one sweep.
@@ -24,6 +41,7 @@ struct SweepSpan {
   double I_start;
   double I_end;
   double DeltaI0;
+  SweepProgress* progress = nullptr;
 };
 
 // Opens every sweep with its time stamp on the console and its four-line
@@ -34,15 +52,18 @@ template <class RunSweep>
 void interleaved_sweeps(const SweepPlan& plan, Dialogue& console, DataFile& file,
                         const char* column_titles, RunSweep&& run_sweep) {
   const double shift_per_sweep = plan.DeltaI0 / plan.sweeps;
+  SweepProgress progress(plan);
   for (int k = 0; k < plan.sweeps; ++k) {
     const std::string now = time_stamp();
+    progress.erase();
     console.say("Ore: %s\n", now.c_str());
     console.say("Sweep numero %d.\n", k + 1);
     file.write("#\n# -- Ore %s\n# -- Sweep numero %d\n%s", now.c_str(), k + 1, column_titles);
     const double shift = double(k) * shift_per_sweep;
-    run_sweep(SweepSpan{k + 1, plan.I_min + shift, plan.I_max + shift, plan.DeltaI0});
+    run_sweep(SweepSpan{k + 1, plan.I_min + shift, plan.I_max + shift, plan.DeltaI0, &progress});
     file.check_written();
   }
+  progress.finish();
 }
 
 // The model's bias field is itself the loop variable, so after a sweep it
@@ -53,13 +74,19 @@ void interleaved_sweeps(const SweepPlan& plan, Dialogue& console, DataFile& file
 // addition.
 template <class Point>
 void sweep_up(const SweepSpan& span, double& I0, Point&& point) {
-  for (I0 = span.I_start; I0 <= span.I_end; I0 = I0 + span.DeltaI0) point(I0);
+  for (I0 = span.I_start; I0 <= span.I_end; I0 = I0 + span.DeltaI0) {
+    point(I0);
+    if (span.progress) span.progress->point_done(span.number, I0);
+  }
 }
 
 // Downward: I0 = I_end, I_end - DeltaI0, ... while I0 >= I_start.
 template <class Point>
 void sweep_down(const SweepSpan& span, double& I0, Point&& point) {
-  for (I0 = span.I_end; I0 >= span.I_start; I0 = I0 - span.DeltaI0) point(I0);
+  for (I0 = span.I_end; I0 >= span.I_start; I0 = I0 - span.DeltaI0) {
+    point(I0);
+    if (span.progress) span.progress->point_done(span.number, I0);
+  }
 }
 
 // Refusals shared by the sweep programs' dialogues. Each returns what would be

@@ -93,6 +93,7 @@ void ask_sweeps(Dialogue& dialogue, Settings& s) {
     dialogue.say("0 = Solo salita, 1 = Ping pong\n");
     s.sweep_mode = SweepMode(dialogue.ask_choice("", 0, 1));
   }
+  if (s.sweep_mode == SweepMode::ping_pong) plan.passes = 2;
 }
 
 Settings ask_settings(Dialogue& dialogue) {
