@@ -42,6 +42,12 @@ void ProgressLine::erase() {
   drawn_ = false;
 }
 
+void SpanProgress::show(double tau) {
+  char what[64];
+  std::snprintf(what, sizeof what, "tau = %.6g of %.6g rad", tau, tau_end_);
+  line_.show(what, tau_end_ > 0 ? tau / tau_end_ : 1.0);
+}
+
 std::string format_duration(double seconds) {
   const long total = std::lround(std::max(0.0, seconds));
   char text[32];

@@ -36,6 +36,28 @@ class ProgressLine {
   Clock::time_point last_draw_{};
 };
 
+// Progress of one trajectory through its time span, for the programs that
+// integrate one long run. step_done costs one increment per step: the clock
+// is read and the line redrawn only every 65536 steps.
+class SpanProgress {
+ public:
+  // tau runs from 0 to tau_end over all the phases of the run.
+  explicit SpanProgress(double tau_end, std::FILE* terminal = stderr)
+      : line_(terminal), tau_end_(tau_end) {}
+  void step_done(double tau) {
+    if ((++steps_ & (check_interval - 1)) == 0 && line_.active()) show(tau);
+  }
+  void erase() { line_.erase(); }
+
+ private:
+  static constexpr unsigned long check_interval = 1ul << 16;
+  void show(double tau);
+
+  ProgressLine line_;
+  double tau_end_;
+  unsigned long steps_ = 0;
+};
+
 // "hh:mm:ss" for a duration in seconds.
 std::string format_duration(double seconds);
 
