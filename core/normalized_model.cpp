@@ -41,11 +41,12 @@ void ask_junction_and_bias(Dialogue& dialogue, NormalizedParams& params,
   params.I1 = dialogue.ask_double("I1 ?");
 }
 
-double ask_mesh_length(Dialogue& dialogue) {
+double ask_mesh_length(Dialogue& dialogue, const AnswerCheck<double>& program_check) {
   dialogue.say("-- Parametri integrazione numerica --\n");
   dialogue.say("1 == 1 rad == 1/(pulsazione caratteristica di Josephson)\n");
-  return dialogue.ask_double("Lunghezza di mesh ? ", [](double h) -> std::string {
-    return h > 0 && std::isfinite(h) ? "" : "a positive, finite mesh length";
+  return dialogue.ask_double("Lunghezza di mesh ? ", [&program_check](double h) -> std::string {
+    if (!(h > 0 && std::isfinite(h))) return "a positive, finite mesh length";
+    return program_check ? program_check(h) : "";
   });
 }
 

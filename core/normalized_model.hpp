@@ -82,7 +82,9 @@ void ask_junction_and_bias(Dialogue& dialogue, NormalizedParams& params,
                            const AnswerCheck<double>& omega1_check = {});
 
 // The integration block's opening lines and the mesh length h (positive, finite).
-double ask_mesh_length(Dialogue& dialogue);
+// `program_check` lets a program add its own condition on h, such as the rf
+// period holding at least one mesh step.
+double ask_mesh_length(Dialogue& dialogue, const AnswerCheck<double>& program_check = {});
 
 // "# BetaC = ..." and "# I1 = ..., Omega1 = ...".
 void write_normalized_params(DataFile& file, const NormalizedParams& params);

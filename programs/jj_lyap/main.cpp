@@ -1,0 +1,141 @@
+// jj_lyap: Lyapunov spectrum of the rf-driven junction in normalized units,
+//
+//   BetaC phi'' + phi' + sin(phi) = I0 + I1 sin(Omega1 tau),
+//
+// against the dc bias I0. Every bias point of one or more interleaved sweeps
+// starts from rest with the tangent vectors along phi and v; after an optional
+// transient of whole rf cycles, the stretch factors of the tangent vectors are
+// accumulated over the recording span T_rec, and the line
+// I0, Lyap(phi), Lyap(v), Lyap(phi) + Lyap(v) is written, the exponents in
+// 1/rad. A positive Lyap(phi) marks chaos; the sum is about -1/BetaC, the rate
+// at which the flow contracts areas of the (phi, v) plane.
+#include "clock.hpp"
+#include "data_file.hpp"
+#include "dialogue.hpp"
+#include "integrators.hpp"
+#include "method_menu.hpp"
+#include "normalized_model.hpp"
+#include "rf_sampling.hpp"
+#include "sweeps.hpp"
+#include "tangent_equations.hpp"
+#include "time_loop.hpp"
+
+#include <cmath>
+
+using namespace jj;
+
+namespace {
+
+constexpr MethodMenu menu = MethodMenu::two_methods;
+struct Settings {
+  NormalizedParams params;
+  double h = 0;
+  IntegrationMethod method = IntegrationMethod::runge_kutta4;
+  RfRecording rf;
+  SweepPlan plan;
+};
+
+// The exponents are divided by T_rec, which must hold at least one mesh step.
+AnswerCheck<int> check_recording_holds_a_step(double T_rf, double h) {
+  return [T_rf, h](int C_rec) {
+    return span_to_steps(double(C_rec) * T_rf, h) >= 1
+               ? std::string()
+               : "a number of rf cycles whose span holds at least one mesh step "
+                 "(the exponents are divided by it)";
+  };
+}
+
+void ask_sweeps(Dialogue& dialogue, SweepPlan& plan) {
+  dialogue.say("-- Parametri caratteristica --\n");
+  dialogue.say("1 == 1 Ic == 1 corrente critica giunzione Josephson\n");
+  plan.I_min = dialogue.ask_double("Corrente minima ? ", check_current);
+  plan.I_max = dialogue.ask_double("Corrente massima ? ", check_current);
+  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan](double DeltaI0) {
+    return check_current_step(plan.I_min, plan.I_max, DeltaI0);
+  });
+  dialogue.say("-- Parametri Sweep di corrente --\n");
+  plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+}
+
+Settings ask_settings(Dialogue& dialogue) {
+  Settings s;
+  ask_junction_and_bias(dialogue, s.params, check_rf_frequency);
+  const double T_rf = rf_period(s.params.Omega1);
+  s.h = ask_mesh_length(dialogue);
+  s.method = ask_method(dialogue, menu);
+  s.rf = ask_rf_cycles(dialogue, "-- Parametri registrazione tensione --\n", T_rf, s.h,
+                       check_recording_holds_a_step(T_rf, s.h));
+  ask_sweeps(dialogue, s.plan);
+  return s;
+}
+
+void write_header(DataFile& file, const Settings& s) {
+  file.write("# Data: %s\n", date_stamp().c_str());
+  file.write("# Spettro di Lyapunov giunzione Josephson\n");
+  file.write("# Integrazione numerica via metodo di %s\n", method_name(s.method, menu));
+  write_normalized_params(file, s.params);
+  file.write("# Mesh length = %lf rad\n", s.h);
+  file.write("# Tensione registrata per %lf rad (%d mesh steps)\n"
+             "# scartato un transiente di %lf rad (%d mesh steps)\n",
+             s.rf.T_rec, s.rf.N_rec, s.rf.T_tr, s.rf.N_tr);
+  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
+  file.write("# Numero di sweep = %lf\n", s.plan.sweeps);
+  file.write("#\n# -- Simulazione iniziata...\n");
+}
+
+struct Exponents {
+  double a, b;  // Lyap(phi), Lyap(v), in 1/rad
+};
+
+// One bias point from rest with a fresh multistep history. The transient
+// (when it holds a mesh step) keeps the tangent vectors orthonormal, so that
+// the accumulation starts from the directions the attractor has selected, but
+// adds nothing to the sums. The sums then run from tau = T_tr while
+// tau <= T_tr + T_rec and are divided by the span T_rec, not by the time
+// actually integrated.
+template <class Step>
+Exponents lyapunov_point(const Step& step, const Settings& s) {
+  LyapunovState y = rest_with_unit_tangents;
+  step.start(0.0, y, s.h, start_depth(menu));
+  if (s.rf.N_tr > 0) {
+    double discarded_a = 0, discarded_b = 0;
+    integrate_span(step, y, 0.0, s.rf.T_tr, s.h, [&](double, LyapunovState& after) {
+      orthonormalize_tangents(after, discarded_a, discarded_b);
+    });
+  }
+  double S_a = 0, S_b = 0;
+  integrate_span(step, y, s.rf.T_tr, s.rf.T_tr + s.rf.T_rec, s.h,
+                 [&](double, LyapunovState& after) { orthonormalize_tangents(after, S_a, S_b); });
+  return {S_a / s.rf.T_rec, S_b / s.rf.T_rec};
+}
+
+template <class Step>
+void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+  interleaved_sweeps(s.plan, console, file, "# I0-Lyap(phi)-Lyap(v)-Lyap(phi)+Lyap(v)\n",
+                     [&](const SweepSpan& span) {
+                       sweep_up(span, s.params.I0, [&](double I0) {
+                         const Exponents lyap = lyapunov_point(step, s);
+                         file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0, lyap.a, lyap.b,
+                                    lyap.a + lyap.b);
+                       });
+                     });
+}
+
+}  // namespace
+
+int main() {
+  return run_program("jj_lyap", [] {
+    Dialogue dialogue;
+    DataFile file(dialogue.ask_word("Nome file su cui scrivere spettro di Lyapunov ? "));
+    Settings s = ask_settings(dialogue);
+
+    write_header(file, s);
+
+    MultistepHistory<6> history;
+    const LyapunovModel model{s.params};
+    with_stepper(s.method, model, history,
+                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+
+    file.close();
+  });
+}

@@ -1,0 +1,107 @@
+// jj_scatter: bifurcation diagram of the rf-driven junction in normalized
+// units,
+//
+//   BetaC phi'' + phi' + sin(phi) = I0 + I1 sin(Omega1 tau),
+//
+// against the dc bias I0. Every bias point of one or more interleaved upward
+// sweeps starts from rest with a fresh multistep history; after a transient
+// of whole rf cycles the voltage v = dphi/dtau is sampled once every M mesh
+// steps, M the whole number of steps nearest to the rf period 2 pi / Omega1,
+// and every sample is its own line I0, v. A motion with the period of the
+// drive writes one voltage per point, a period-n orbit n voltages, chaos a
+// spread of them.
+#include "clock.hpp"
+#include "data_file.hpp"
+#include "dialogue.hpp"
+#include "integrators.hpp"
+#include "method_menu.hpp"
+#include "normalized_model.hpp"
+#include "rf_sampling.hpp"
+#include "sweeps.hpp"
+
+using namespace jj;
+
+namespace {
+
+constexpr MethodMenu menu = MethodMenu::two_methods;
+
+struct Settings {
+  NormalizedParams params;
+  double h = 0;
+  IntegrationMethod method = IntegrationMethod::runge_kutta4;
+  RfRecording rf;
+  SweepPlan plan;
+};
+
+void ask_sweeps(Dialogue& dialogue, SweepPlan& plan) {
+  dialogue.say("-- Parametri caratteristica --\n");
+  dialogue.say("1 == 1 Ic == 1 corrente critica giunzione Josephson\n");
+  plan.I_min = dialogue.ask_double("Corrente minima ? ", check_current);
+  plan.I_max = dialogue.ask_double("Corrente massima ? ", check_current);
+  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan](double DeltaI0) {
+    return check_current_step(plan.I_min, plan.I_max, DeltaI0);
+  });
+  dialogue.say("-- Parametri Sweep di corrente --\n");
+  plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+}
+
+// The rf period is needed to check h (at least one mesh step per period), so
+// it is known from the Omega1 answer on.
+Settings ask_settings(Dialogue& dialogue) {
+  Settings s;
+  ask_junction_and_bias(dialogue, s.params, check_rf_frequency);
+  const double T_rf = rf_period(s.params.Omega1);
+  s.h = ask_mesh_length(dialogue, check_steps_per_rf_period(T_rf));
+  s.method = ask_method(dialogue, menu);
+  s.rf = ask_rf_cycles(dialogue, "-- Parametri registrazione tensione --\n", T_rf, s.h);
+  ask_sweeps(dialogue, s.plan);
+  return s;
+}
+
+void write_header(DataFile& file, const Settings& s) {
+  file.write("# Data: %s\n", date_stamp().c_str());
+  file.write("# Caratteristica I-V(k*2Pi/Omega1) giunzione Josephson\n");
+  file.write("# Integrazione numerica via metodo di %s\n", method_name(s.method, menu));
+  write_normalized_params(file, s.params);
+  file.write("# Mesh length = %lf rad\n", s.h);
+  file.write("# Tensione registrata per %lf rad (%d mesh steps)\n"
+             "# scartato un transiente di %lf rad (%d mesh steps)\n",
+             s.rf.T_rec, s.rf.N_rec, s.rf.T_tr, s.rf.N_tr);
+  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
+  file.write("# Numero di sweep = %lf\n", s.plan.sweeps);
+  file.write("#\n# -- Simulazione iniziata...\n");
+}
+
+// Every point starts from rest with its own history, so its lines do not
+// depend on the points before it.
+template <class Step>
+void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+  interleaved_sweeps(s.plan, console, file, "# I0-V\n", [&](const SweepSpan& span) {
+    sweep_up(span, s.params.I0, [&](double I0) {
+      JunctionState y{0.0, 0.0};
+      step.start(0.0, y, s.h, start_depth(menu));
+      sample_every_rf_period(step, y, s.rf, s.h, [&](double, const JunctionState& after) {
+        file.write("%.10lf\t%.10lf\n", I0, after[1]);
+      });
+    });
+  });
+}
+
+}  // namespace
+
+int main() {
+  return run_program("jj_scatter", [] {
+    Dialogue dialogue;
+    DataFile file(dialogue.ask_word("Nome file su cui scrivere caratteristica <I> vs V_scatter ? "));
+    Settings s = ask_settings(dialogue);
+
+    write_header(file, s);
+
+    MultistepHistory<2> history;
+    const NormalizedModel model{s.params};
+    with_stepper(s.method, model, history,
+                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+
+    file.close();
+  });
+}
