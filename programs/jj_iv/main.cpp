@@ -1,0 +1,221 @@
+// jj_iv: IV characteristic of a junction given in physical units (Ic, C, a
+// constant, piecewise or continuous quasiparticle resistance R(v)),
+//
+//   phi'' + phi' / sqrt(BetaC(phi')) + sin(phi) = I0 + I1 sin(Omega1 tau),
+//
+// tau = omega_p t. For every dc bias I0 of a sweep the junction is integrated
+// through a transient, v is averaged over a window, and the line I0, <V> is
+// written. Either every point starts from a random state, with several sweeps
+// whose current grids interleave, or one sweep starts from rest and carries
+// the state from point to point, up or up and back down: the down sweep of an
+// underdamped junction retraps at a lower current, the hysteresis of the IV.
+#include "clock.hpp"
+#include "data_file.hpp"
+#include "dialogue.hpp"
+#include "integrators.hpp"
+#include "method_menu.hpp"
+#include "normalized_model.hpp"
+#include "physical_dialogue.hpp"
+#include "physical_model.hpp"
+#include "sweeps.hpp"
+#include "time_loop.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace jj;
+
+namespace {
+
+enum class StartMode { random = 0, continuous_from_zero = 1 };
+enum class SweepMode { up_only = 0, up_and_down = 1 };
+
+const char* start_mode_name(StartMode mode) {
+  return mode == StartMode::random ? "Random" : "Continuo da zero";
+}
+const char* sweep_mode_name(SweepMode mode) {
+  return mode == SweepMode::up_and_down ? "Salita e discesa" : "Solo salita";
+}
+
+constexpr MethodMenu menu = MethodMenu::five_methods;
+
+struct Settings {
+  PhysicalParams params;
+  double h = 0;
+  IntegrationMethod method = IntegrationMethod::runge_kutta4;
+  int N_avg = 0, N_tr = 0;
+  double T_avg = 0, T_tr = 0;  // whole mesh steps, rad
+  SweepPlan plan;              // currents in units of I_c
+  StartMode start_mode = StartMode::random;
+  SweepMode sweep_mode = SweepMode::up_only;
+  OutputScales scales;
+};
+
+double ask_plasma_mesh_length(Dialogue& dialogue) {
+  dialogue.say("-- Parametri integrazione numerica --\n");
+  dialogue.say("1 == 1/(pulsazione di plasma)\n");
+  return dialogue.ask_double("Lunghezza di mesh (rad) ? ", [](double h) -> std::string {
+    return h > 0 && std::isfinite(h) ? "" : "a positive, finite mesh length";
+  });
+}
+
+// The window must hold at least one mesh step (the mean divides by its
+// count), and tau must advance by h up to the window's end.
+void ask_spans(Dialogue& dialogue, Settings& s) {
+  const double h = s.h;
+  dialogue.say("-- Parametri media della tensione --\n");
+  dialogue.say("1 == 1 /(pulsazione di plasma) \n");
+  const double T_avg_in = dialogue.ask_double("Tempo su cui mediare (rad) ? ", [h](double T) {
+    return span_fits_int(T, h) && span_to_steps(T, h) >= 1
+               ? std::string()
+               : "a span of at least half a mesh step and at most 2147483647 mesh steps";
+  });
+  s.N_avg = span_to_steps(T_avg_in, h);
+  s.T_avg = s.N_avg * h;
+  const double T_avg = s.T_avg;
+  const double T_tr_in =
+      dialogue.ask_double("Tempo da scartare come transiente (rad) ? ", [h, T_avg](double T) {
+        const bool fits = span_fits_int(T, h);
+        const double T_tr = fits ? span_to_steps(T, h) * h : 0;
+        return fits && addition_advances(std::max(std::fabs(T_tr), std::fabs(T_tr + T_avg)), h)
+                   ? std::string()
+                   : "a span of at most 2147483647 mesh steps, short enough for tau to "
+                     "advance by h up to its end";
+      });
+  s.N_tr = span_to_steps(T_tr_in, h);
+  s.T_tr = s.N_tr * h;
+  dialogue.say("Media su %lf rad (%d mesh steps) dopo transiente di %lf rad (%d mesh steps)\n",
+               s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+}
+
+// Currents are entered in mA and kept in units of I_c.
+void ask_currents(Dialogue& dialogue, Settings& s) {
+  SweepPlan& plan = s.plan;
+  const double I_c = s.params.I_c;
+  const auto normalized = [I_c](double I) { return check_current(I / I_c); };
+  dialogue.say("-- Parametri caratteristica --\n");
+  dialogue.say("1 == 1 mA\n");
+  plan.I_min = dialogue.ask_double("Corrente minima ? ", normalized) / I_c;
+  plan.I_max = dialogue.ask_double("Corrente massima ? ", normalized) / I_c;
+  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan, I_c](double DeltaI0) {
+    return check_current_step(plan.I_min, plan.I_max, DeltaI0 / I_c);
+  }) / I_c;
+}
+
+// Random starts take any number of sweeps, all upward; a continuous start
+// runs one sweep, up or up and back down.
+void ask_start_and_sweeps(Dialogue& dialogue, Settings& s) {
+  dialogue.say("-- Condizioni iniziali --\n");
+  dialogue.say("0 = Random, 1 = Continuo da zero\n");
+  s.start_mode = StartMode(dialogue.ask_choice("", 0, 1));
+  if (s.start_mode == StartMode::random) {
+    dialogue.say("-- Parametri Sweep di corrente --\n");
+    s.plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+  } else {
+    dialogue.say("Modalita' sweep\n");
+    dialogue.say("0 = Solo salita, 1 = Salita e discesa\n");
+    s.sweep_mode = SweepMode(dialogue.ask_choice("", 0, 1));
+    s.plan.sweeps = 1.0;
+  }
+  if (s.sweep_mode == SweepMode::up_and_down) s.plan.passes = 2;
+}
+
+Settings ask_settings(Dialogue& dialogue) {
+  Settings s;
+  ask_junction_parameters(dialogue, s.params);
+  ask_bias_parameters(dialogue, s.params);
+  s.h = ask_plasma_mesh_length(dialogue);
+  s.method = ask_method(dialogue, menu);
+  ask_spans(dialogue, s);
+  ask_currents(dialogue, s);
+  ask_start_and_sweeps(dialogue, s);
+  s.scales = ask_output_scales(dialogue, s.params);
+  return s;
+}
+
+void write_header(DataFile& file, const Settings& s) {
+  file.write("# Data: %s\n", date_stamp().c_str());
+  file.write("# Caratteristica IV giunzione Josephson\n");
+  file.write("# Integrazione numerica via metodo di %s\n", method_name(s.method, menu));
+  file.write("# Mesh length = %lf rad\n", s.h);
+  write_model_header(file, s.params);
+  file.write("# Normalizzazione: V_norm = %lf, I_norm = I_c = %lf\n", s.scales.V_norm,
+             s.scales.I_norm);
+  write_rf_header(file, s.params);
+  file.write("# Tensione mediata su %lf rad (%d mesh steps)\n"
+             "# scartato un transiente di %lf rad (%d mesh steps)\n",
+             s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
+  file.write("# Cnd iniziali = %s\n", start_mode_name(s.start_mode));
+  file.write("# Numero di sweep = %d\n", int(s.plan.sweeps));
+  file.write("# Modalita' sweep = %s\n", sweep_mode_name(s.sweep_mode));
+}
+
+// Transient from tau = 0 to T_tr, then the window from T_tr (not where the
+// transient ended) to T_tr + T_avg: the sum of its N_avg + 1 voltages.
+template <class Step>
+double window_sum(Step& step, JunctionState& y, const Settings& s) {
+  integrate_span(step, y, 0.0, s.T_tr, s.h);
+  double sum = 0;
+  integrate_span(step, y, s.T_tr, s.T_tr + s.T_avg, s.h,
+                 [&sum](double, const JunctionState& after) { sum = sum + after[1]; });
+  return sum;
+}
+
+// The two branches divide the same sum in two ways, equal up to the last bit.
+double upward_mean(double sum, const Settings& s) { return sum / double(s.N_avg); }
+double downward_mean(double sum, const Settings& s) { return (sum / s.T_avg) * s.h; }
+
+// Every sweep starts from rest with a fresh history, built at the bias the
+// previous sweep left in I0. Random points then draw their own state and
+// history; continuous points carry both on, except that Adams III rebuilds
+// its history at every downward point.
+template <class Step>
+void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+  const int depth = start_depth(menu);
+  const bool random = s.start_mode == StartMode::random;
+  const bool restarts_downward = s.method == IntegrationMethod::adams3;
+  auto write_point = [&](double I0, double mean) {
+    file.write("%.10lf\t%.10lf\n", I0 * s.scales.I_norm, mean * s.scales.V_norm);
+  };
+  interleaved_sweeps(s.plan, console, file, "# I-<V>\n", [&](const SweepSpan& span) {
+    JunctionState y{0.0, 0.0};
+    step.start(0.0, y, s.h, depth);
+    sweep_up(span, s.params.I0, [&](double I0) {
+      if (random) {
+        const RandomStart drawn = random_initial_state();
+        y = {drawn.phase, drawn.value};
+        step.start(0.0, y, s.h, depth);
+      }
+      write_point(I0, upward_mean(window_sum(step, y, s), s));
+    });
+    if (s.sweep_mode != SweepMode::up_and_down) return;
+    sweep_down(span, s.params.I0, [&](double I0) {
+      if (restarts_downward) step.start(0.0, y, s.h, depth);
+      write_point(I0, downward_mean(window_sum(step, y, s), s));
+    });
+  });
+}
+
+}  // namespace
+
+int main() {
+  return run_program("jj_iv", [] {
+    Dialogue dialogue;
+    DataFile file(dialogue.ask_word("Nome file su cui scrivere caratteristica <I> vs <V> ? "));
+    Settings s = ask_settings(dialogue);
+
+    write_header(file, s);
+    seed_random_generator_from_clock();
+    file.write("#\n# -- Simulazione iniziata...\n");
+
+    InstantCurrents currents;
+    MultistepHistory<2> history;
+    const PhysicalIvModel model{s.params, currents};
+    with_stepper(s.method, model, history,
+                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+
+    dialogue.say("Finito! Ore: %s\n", time_stamp().c_str());
+    file.close();
+  });
+}
