@@ -1,7 +1,9 @@
 // Cost of one mesh step of the rf-driven junction (BetaC = 3, I0 = 1.1,
 // I1 = 0.9, Omega1 = 0.66, h = 0.03) for every method, next to a literal
-// Runge-Kutta step and to the sine calls of one Runge-Kutta step.
+// Runge-Kutta step, to four bias points advanced side by side, and to the
+// sine calls of one Runge-Kutta step.
 #include "integrators.hpp"
+#include "integrators/lanes.hpp"
 #include "literal_rk4.hpp"
 #include "normalized_model.hpp"
 
@@ -52,6 +54,28 @@ void BM_LiteralRungeKutta(benchmark::State& state) {
   state.counters["time_per_step"] = per_step();
 }
 BENCHMARK(BM_LiteralRungeKutta);
+
+// Four bias points side by side (the sweeps of jj_scatter and jj_lyap): time
+// per step of one point.
+void BM_FourLanes(benchmark::State& state) {
+  const auto method = static_cast<IntegrationMethod>(state.range(0));
+  constexpr std::size_t B = 4;
+  NormalizedLanes<B> model{bench_params, {1.1, 1.2, 1.3, 1.4}};
+  LaneHistory<2, B> history;
+  Lanes<2, B> y{};
+  with_lane_stepper(method, model, history, [&](const auto& step) {
+    step.start(0.0, y, h);
+    double tau = 0;
+    for (auto _ : state) {
+      for (int i = 0; i < steps_per_iteration; ++i, tau = tau + h) step(tau, y, h);
+      benchmark::DoNotOptimize(y);
+    }
+  });
+  state.counters["time_per_step"] = benchmark::Counter(
+      steps_per_iteration * double(B),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FourLanes)->DenseRange(0, 1)->ArgName("method");
 
 // The eight sines of one Runge-Kutta step: four of the phase, each waiting
 // for the stage before it, and four of the drive, known in advance.

@@ -9,7 +9,9 @@
 #include "dialogue.hpp"
 #include "integrators/state.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace jj {
 
@@ -42,6 +44,49 @@ struct NormalizedModel {
   const NormalizedParams& params;
   double operator()(double tau, const JunctionState& y, int k) const {
     return normalized_derivative(params, tau, y, k);
+  }
+};
+
+// The rf drive I1 sin(Omega1 tau) at the latest time asked for. The stages 2
+// and 3 of a Runge-Kutta step share tau + h/2, and the last time of a step
+// is, bit for bit, the first of the next (the stepper forms tau + h with the
+// addition that advances tau), so half the drive sines are repeats. The time
+// is compared bit for bit, so a remembered value is always the value.
+class DriveMemo {
+ public:
+  double operator()(const NormalizedParams& p, double tau) {
+    const auto bits = std::bit_cast<std::uint64_t>(tau);
+    if (bits != tau_bits_ || !known_) {
+      tau_bits_ = bits;
+      known_ = true;
+      drive_ = p.I1 * std::sin(p.Omega1 * tau);
+    }
+    return drive_;
+  }
+
+ private:
+  std::uint64_t tau_bits_ = 0;
+  bool known_ = false;
+  double drive_ = 0;
+};
+
+// normalized_derivative for B bias points side by side: the lanes share
+// BetaC, I1 and Omega1, each has its own I0, and the drive is computed once
+// per evaluation time for all of them, with the same arithmetic.
+template <std::size_t B>
+struct NormalizedLanes {
+  const NormalizedParams& params;
+  LaneValues<B> I0{};
+  mutable DriveMemo drive{};
+
+  void operator()(double tau, const Lanes<2, B>& y, int k, LaneValues<B>& slopes) const {
+    if (k == 0) {
+      for (std::size_t l = 0; l < B; ++l) slopes[l] = y[l][1];
+      return;
+    }
+    const double rf = drive(params, tau);
+    for (std::size_t l = 0; l < B; ++l)
+      slopes[l] = (((rf - std::sin(y[l][0])) - y[l][1]) + I0[l]) / params.BetaC;
   }
 };
 

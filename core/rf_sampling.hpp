@@ -49,23 +49,22 @@ RfRecording ask_rf_cycles(Dialogue& dialogue, const char* title, double T_rf, do
 // n = 0, M, 2M, ... calls sample(tau, y) with the tau the step began at and
 // the state after it, so the first sample follows the first recording step.
 // step_done(tau) follows every step of both phases.
-template <class Step, class Sample, class StepDone>
-void sample_every_rf_period(Step& step, JunctionState& y, const RfRecording& r, double h,
-                            Sample&& sample, StepDone&& step_done) {
-  integrate_span(step, y, 0.0, r.T_tr, h,
-                 [&](double tau, const JunctionState&) { step_done(tau); });
+// y is one state or lanes (integrators/lanes.hpp) that share tau.
+template <class Step, class Y, class Sample, class StepDone>
+void sample_every_rf_period(Step& step, Y& y, const RfRecording& r, double h, Sample&& sample,
+                            StepDone&& step_done) {
+  integrate_span(step, y, 0.0, r.T_tr, h, [&](double tau, const Y&) { step_done(tau); });
   std::int64_t n = 0;  // the rounding of tau may allow a step or two beyond N_rec
   integrate_span(step, y, r.T_tr, r.T_tr + r.T_rec, h,
-                 [&](double tau, const JunctionState& after) {
+                 [&](double tau, const Y& after) {
                    if (n % r.M == 0) sample(tau, after);
                    n = n + 1;
                    step_done(tau);
                  });
 }
 
-template <class Step, class Sample>
-void sample_every_rf_period(Step& step, JunctionState& y, const RfRecording& r, double h,
-                            Sample&& sample) {
+template <class Step, class Y, class Sample>
+void sample_every_rf_period(Step& step, Y& y, const RfRecording& r, double h, Sample&& sample) {
   sample_every_rf_period(step, y, r, h, sample, [](double) {});
 }
 

@@ -10,6 +10,9 @@
 #include "dialogue.hpp"
 #include "progress.hpp"
 
+#include <array>
+#include <functional>
+
 namespace jj {
 
 struct SweepPlan {
@@ -88,6 +91,35 @@ void sweep_down(const SweepSpan& span, double& I0, Point&& point) {
     if (span.progress) span.progress->point_done(span.number, I0);
   }
 }
+
+// Independent points of a sweep computed B at a time (see
+// integrators/lanes.hpp): add() collects the currents in sweep order, and
+// every B of them, and the rest when a sweep ends (flush), go to
+// run_batch(currents, count), which integrates them side by side and writes
+// their lines in order. Unused lanes repeat the last current; their results
+// are not written.
+template <std::size_t B>
+class PointBatches {
+ public:
+  using RunBatch = std::function<void(const std::array<double, B>& currents, std::size_t count)>;
+  explicit PointBatches(RunBatch run_batch) : run_batch_(std::move(run_batch)) {}
+
+  void add(double I0) {
+    currents_[count_++] = I0;
+    if (count_ == B) flush();
+  }
+  void flush() {
+    if (count_ == 0) return;
+    for (std::size_t l = count_; l < B; ++l) currents_[l] = currents_[count_ - 1];
+    run_batch_(currents_, count_);
+    count_ = 0;
+  }
+
+ private:
+  RunBatch run_batch_;
+  std::array<double, B> currents_{};
+  std::size_t count_ = 0;
+};
 
 // Refusals shared by the sweep programs' dialogues. Each returns what would be
 // accepted, or nothing when the answer is.

@@ -21,9 +21,9 @@ bool span_fits_int(double s, double h);
 bool addition_advances(double reach, double step);
 
 // Steps from tau = start while tau <= end; after every step calls
-// after_step(tau, y) with the tau the step began at.
-template <class Step, std::size_t N, class AfterStep>
-inline void integrate_span(Step& step, State<N>& y, double start, double end, double h,
+// after_step(tau, y) with the tau the step began at. y is one state or lanes.
+template <class Step, class Y, class AfterStep>
+inline void integrate_span(Step& step, Y& y, double start, double end, double h,
                            AfterStep&& after_step) {
   for (double tau = start; tau <= end; tau = tau + h) {
     step(tau, y, h);
@@ -31,9 +31,9 @@ inline void integrate_span(Step& step, State<N>& y, double start, double end, do
   }
 }
 
-template <class Step, std::size_t N>
-inline void integrate_span(Step& step, State<N>& y, double start, double end, double h) {
-  integrate_span(step, y, start, end, h, [](double, const State<N>&) {});
+template <class Step, class Y>
+inline void integrate_span(Step& step, Y& y, double start, double end, double h) {
+  integrate_span(step, y, start, end, h, [](double, const Y&) {});
 }
 
 }  // namespace jj

@@ -1,5 +1,7 @@
 // Accuracy and contract of the five steppers and the multistep start-up.
 #include "integrators.hpp"
+#include "integrators/lanes.hpp"
+#include "normalized_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -184,6 +186,41 @@ TEST(MultistepStart, EvaluatesAtNegativeTimes) {
   const std::vector<double> expected{0, -0.125, -0.125, -0.25, -0.25,
                                      -0.25, -0.375, -0.375, -0.5, -0.5};
   EXPECT_EQ(row_times, expected);
+}
+
+// Lanes advanced side by side give every lane the bits of its own run, for
+// both methods of the two-method menu, with the drive shared across lanes.
+TEST(Lanes, EveryLaneMatchesItsOwnRunBitForBit) {
+  const NormalizedParams common{3.0, 0.0, 0.9, 0.66};
+  constexpr std::size_t B = 3;
+  const double I0[B] = {0.2, 1.1, 1.7}, h = 0.03;
+  for (IntegrationMethod method : {runge_kutta4, adams3}) {
+    NormalizedLanes<B> lane_model{common};
+    Lanes<2, B> lanes{};
+    for (std::size_t l = 0; l < B; ++l) {
+      lane_model.I0[l] = I0[l];
+      lanes[l] = {0.1 * double(l), -0.2};
+    }
+    LaneHistory<2, B> lane_history;
+    with_lane_stepper(method, lane_model, lane_history, [&](const auto& step) {
+      step.start(0.0, lanes, h);
+      double tau = 0;
+      for (int i = 0; i < 20000; ++i, tau = tau + h) step(tau, lanes, h);
+    });
+    for (std::size_t l = 0; l < B; ++l) {
+      NormalizedParams own = common;
+      own.I0 = I0[l];
+      const NormalizedModel model{own};
+      MultistepHistory<2> history;
+      JunctionState alone{0.1 * double(l), -0.2};
+      with_stepper(method, model, history, [&](const auto& step) {
+        step.start(0.0, alone, h, 2);
+        double tau = 0;
+        for (int i = 0; i < 20000; ++i, tau = tau + h) step(tau, alone, h);
+      });
+      EXPECT_EQ(lanes[l], alone) << "method " << int(method) << ", lane " << l;
+    }
+  }
 }
 
 }  // namespace

@@ -24,4 +24,19 @@ concept DerivativeFn = requires(const F& f, double tau, const State<N>& y, int k
   { f(tau, y, k) } -> std::convertible_to<double>;
 };
 
+// B trajectories advanced side by side (integrators/lanes.hpp).
+template <std::size_t N, std::size_t B>
+using Lanes = std::array<State<N>, B>;
+
+template <std::size_t B>
+using LaneValues = std::array<double, B>;
+
+// f(tau, y, k, slopes) sets slopes[l] = d y[l][k] / d tau for every lane l;
+// called for k = 0 .. N-1 in increasing order at every evaluation point.
+template <class F, std::size_t N, std::size_t B>
+concept LaneDerivativeFn =
+    requires(const F& f, double tau, const Lanes<N, B>& y, int k, LaneValues<B>& slopes) {
+      f(tau, y, k, slopes);
+    };
+
 }  // namespace jj

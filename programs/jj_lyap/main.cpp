@@ -12,7 +12,7 @@
 #include "clock.hpp"
 #include "data_file.hpp"
 #include "dialogue.hpp"
-#include "integrators.hpp"
+#include "integrators/lanes.hpp"
 #include "method_menu.hpp"
 #include "normalized_model.hpp"
 #include "rf_sampling.hpp"
@@ -83,41 +83,61 @@ void write_header(DataFile& file, const Settings& s) {
   file.write("#\n# -- Simulazione iniziata...\n");
 }
 
+// Every bias point starts from rest with the tangent vectors along phi and v
+// and a fresh multistep history, so its line does not depend on the points
+// before it: the points are integrated `lanes` at a time side by side, with
+// the bits each would have alone.
+constexpr std::size_t lanes = 4;
+
 struct Exponents {
-  double a, b;  // Lyap(phi), Lyap(v), in 1/rad
+  LaneValues<lanes> a{}, b{};  // Lyap(phi), Lyap(v) of every lane, in 1/rad
 };
 
-// One bias point from rest with a fresh multistep history. The transient
-// (when it holds a mesh step) keeps the tangent vectors orthonormal, so that
-// the accumulation starts from the directions the attractor has selected, but
-// adds nothing to the sums. The sums then run from tau = T_tr while
-// tau <= T_tr + T_rec and are divided by the span T_rec, not by the time
-// actually integrated.
+// The transient (when it holds a mesh step) keeps the tangent vectors
+// orthonormal, so that the accumulation starts from the directions the
+// attractor has selected, but adds nothing to the sums. The sums then run from
+// tau = T_tr while tau <= T_tr + T_rec and are divided by the span T_rec, not
+// by the time actually integrated.
 template <class Step>
-Exponents lyapunov_point(const Step& step, const Settings& s) {
-  LyapunovState y = rest_with_unit_tangents;
-  step.start(0.0, y, s.h, start_depth(menu));
+Exponents lyapunov_points(const Step& step, const Settings& s) {
+  Lanes<6, lanes> y;
+  y.fill(rest_with_unit_tangents);
+  step.start(0.0, y, s.h);
   if (s.rf.N_tr > 0) {
-    double discarded_a = 0, discarded_b = 0;
-    integrate_span(step, y, 0.0, s.rf.T_tr, s.h, [&](double, LyapunovState& after) {
-      orthonormalize_tangents(after, discarded_a, discarded_b);
+    LaneValues<lanes> discarded_a{}, discarded_b{};
+    integrate_span(step, y, 0.0, s.rf.T_tr, s.h, [&](double, Lanes<6, lanes>& after) {
+      for (std::size_t l = 0; l < lanes; ++l)
+        orthonormalize_tangents(after[l], discarded_a[l], discarded_b[l]);
     });
   }
-  double S_a = 0, S_b = 0;
+  Exponents sums;
   integrate_span(step, y, s.rf.T_tr, s.rf.T_tr + s.rf.T_rec, s.h,
-                 [&](double, LyapunovState& after) { orthonormalize_tangents(after, S_a, S_b); });
-  return {S_a / s.rf.T_rec, S_b / s.rf.T_rec};
+                 [&](double, Lanes<6, lanes>& after) {
+                   for (std::size_t l = 0; l < lanes; ++l)
+                     orthonormalize_tangents(after[l], sums.a[l], sums.b[l]);
+                 });
+  Exponents lyap;
+  for (std::size_t l = 0; l < lanes; ++l) {
+    lyap.a[l] = sums.a[l] / s.rf.T_rec;
+    lyap.b[l] = sums.b[l] / s.rf.T_rec;
+  }
+  return lyap;
 }
 
 template <class Step>
-void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+void run_sweeps(Settings& s, LyapunovLanes<lanes>& model, const Step& step, Dialogue& console,
+                DataFile& file) {
+  PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
+    model.I0 = I0;
+    const Exponents lyap = lyapunov_points(step, s);
+    for (std::size_t l = 0; l < count; ++l)
+      file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0[l], lyap.a[l], lyap.b[l],
+                 lyap.a[l] + lyap.b[l]);
+  });
   interleaved_sweeps(s.plan, console, file, "# I0-Lyap(phi)-Lyap(v)-Lyap(phi)+Lyap(v)\n",
                      [&](const SweepSpan& span) {
-                       sweep_up(span, s.params.I0, [&](double I0) {
-                         const Exponents lyap = lyapunov_point(step, s);
-                         file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0, lyap.a, lyap.b,
-                                    lyap.a + lyap.b);
-                       });
+                       sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
+                       batches.flush();
                      });
 }
 
@@ -131,10 +151,10 @@ int main() {
 
     write_header(file, s);
 
-    MultistepHistory<6> history;
-    const LyapunovModel model{s.params};
-    with_stepper(s.method, model, history,
-                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+    LaneHistory<6, lanes> history;
+    LyapunovLanes<lanes> model{s.params};
+    with_lane_stepper(s.method, model, history,
+                      [&](const auto& step) { run_sweeps(s, model, step, dialogue, file); });
 
     file.close();
   });

@@ -43,11 +43,39 @@ inline double lyapunov_derivative(const NormalizedParams& p, double tau, const L
   }
 }
 
-// lyapunov_derivative bound to its parameters, as the steppers call it.
-struct LyapunovModel {
+// lyapunov_derivative for B bias points side by side: the lanes share BetaC,
+// I1 and Omega1, each has its own I0. The drive is computed once per
+// evaluation time for all lanes (DriveMemo), and the cosine of phi taken for a's
+// equation (k = 3) serves b's (k = 5) too: the steppers ask for every
+// component of one evaluation point, on one vector, in increasing k.
+template <std::size_t B>
+struct LyapunovLanes {
   const NormalizedParams& params;
-  double operator()(double tau, const LyapunovState& y, int k) const {
-    return lyapunov_derivative(params, tau, y, k);
+  LaneValues<B> I0{};
+  mutable DriveMemo drive{};
+  mutable LaneValues<B> cos_phi{};
+
+  void operator()(double tau, const Lanes<6, B>& y, int k, LaneValues<B>& slopes) const {
+    const double BetaC = params.BetaC;
+    switch (k) {
+      case 1: {
+        const double rf = drive(params, tau);
+        for (std::size_t l = 0; l < B; ++l)
+          slopes[l] = (((rf - std::sin(y[l][0])) - y[l][1]) + I0[l]) / BetaC;
+        return;
+      }
+      case 3:
+        for (std::size_t l = 0; l < B; ++l) {
+          cos_phi[l] = std::cos(y[l][0]);
+          slopes[l] = -(((cos_phi[l] * y[l][2]) + y[l][3]) / BetaC);
+        }
+        return;
+      case 5:
+        for (std::size_t l = 0; l < B; ++l) slopes[l] = -(((cos_phi[l] * y[l][4]) + y[l][5]) / BetaC);
+        return;
+      default:  // 0, 2, 4: the phase components move with their voltage components
+        for (std::size_t l = 0; l < B; ++l) slopes[l] = y[l][std::size_t(k) + 1];
+    }
   }
 };
 

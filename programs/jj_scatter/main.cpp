@@ -13,11 +13,14 @@
 #include "clock.hpp"
 #include "data_file.hpp"
 #include "dialogue.hpp"
-#include "integrators.hpp"
+#include "integrators/lanes.hpp"
 #include "method_menu.hpp"
 #include "normalized_model.hpp"
 #include "rf_sampling.hpp"
 #include "sweeps.hpp"
+
+#include <array>
+#include <vector>
 
 using namespace jj;
 
@@ -73,17 +76,30 @@ void write_header(DataFile& file, const Settings& s) {
 }
 
 // Every point starts from rest with its own history, so its lines do not
-// depend on the points before it.
+// depend on the points before it: the points are integrated `lanes` at a time
+// side by side, with the bits each would have alone, and their samples
+// written in the order of I0.
+constexpr std::size_t lanes = 4;
+
 template <class Step>
-void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
-  interleaved_sweeps(s.plan, console, file, "# I0-V\n", [&](const SweepSpan& span) {
-    sweep_up(span, s.params.I0, [&](double I0) {
-      JunctionState y{0.0, 0.0};
-      step.start(0.0, y, s.h, start_depth(menu));
-      sample_every_rf_period(step, y, s.rf, s.h, [&](double, const JunctionState& after) {
-        file.write("%.10lf\t%.10lf\n", I0, after[1]);
-      });
+void run_sweeps(Settings& s, NormalizedLanes<lanes>& model, const Step& step, Dialogue& console,
+                DataFile& file) {
+  std::array<std::vector<double>, lanes> voltages;
+  for (auto& samples : voltages) samples.reserve(std::size_t(s.rf.N_rec / s.rf.M) + 2);
+  PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
+    model.I0 = I0;
+    Lanes<2, lanes> y{};
+    for (auto& samples : voltages) samples.clear();
+    step.start(0.0, y, s.h);
+    sample_every_rf_period(step, y, s.rf, s.h, [&](double, const Lanes<2, lanes>& after) {
+      for (std::size_t l = 0; l < lanes; ++l) voltages[l].push_back(after[l][1]);
     });
+    for (std::size_t l = 0; l < count; ++l)
+      for (double v : voltages[l]) file.write("%.10lf\t%.10lf\n", I0[l], v);
+  });
+  interleaved_sweeps(s.plan, console, file, "# I0-V\n", [&](const SweepSpan& span) {
+    sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
+    batches.flush();
   });
 }
 
@@ -97,10 +113,10 @@ int main() {
 
     write_header(file, s);
 
-    MultistepHistory<2> history;
-    const NormalizedModel model{s.params};
-    with_stepper(s.method, model, history,
-                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+    LaneHistory<2, lanes> history;
+    NormalizedLanes<lanes> model{s.params};
+    with_lane_stepper(s.method, model, history,
+                      [&](const auto& step) { run_sweeps(s, model, step, dialogue, file); });
 
     file.close();
   });
