@@ -44,6 +44,12 @@ class SpanProgress {
   // tau runs from 0 to tau_end over all the phases of the run.
   explicit SpanProgress(double tau_end, std::FILE* terminal = stderr)
       : line_(terminal), tau_end_(tau_end) {}
+  SpanProgress(const SpanProgress&) = delete;
+  SpanProgress& operator=(const SpanProgress&) = delete;
+  // A run long enough to have shown its progress ends it at 100%.
+  ~SpanProgress() {
+    if (line_.active() && steps_ >= check_interval) show(tau_end_);
+  }
   void step_done(double tau) {
     if ((++steps_ & (check_interval - 1)) == 0 && line_.active()) show(tau);
   }

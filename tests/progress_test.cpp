@@ -69,6 +69,25 @@ TEST(ProgressLine, ShownOnATerminalErasedAtTheEndOutputUnchanged) {
   EXPECT_EQ(file, test_data("golden/ivnorm/pingpong_method3.dat"));
 }
 
+TEST(ProgressLine, LongTrajectoryShowsItsTimeSpanUpTo100Percent) {
+  const fs::path scratch = fs::temp_directory_path() / ("jj_span_" + std::to_string(getpid()));
+  fs::create_directories(scratch);
+  {
+    // 200 transient and 200 recorded rf cycles of 628 steps: about 250000 steps.
+    std::FILE* f = std::fopen((scratch / "answers.txt").c_str(), "w");
+    std::fputs("strobe.dat\n4\n1\n1.4\n0.3\n0.01\n0\n200\n200\n2\n", f);
+    std::fclose(f);
+  }
+  const std::string terminal =
+      terminal_of_run("jj_strobe", scratch / "answers.txt", scratch / "console.txt");
+  fs::remove_all(scratch);
+  EXPECT_NE(terminal.find("tau = "), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("tau = 2513.28 of 2513.28 rad, 100% done"), std::string::npos) << terminal;
+  const std::string erase = "\r\033[K";
+  ASSERT_GE(terminal.size(), erase.size());
+  EXPECT_EQ(terminal.substr(terminal.size() - erase.size()), erase);
+}
+
 TEST(ProgressLine, SilentWhenNotATerminal) {
   std::FILE* sink = std::tmpfile();
   {
