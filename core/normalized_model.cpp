@@ -1,5 +1,7 @@
 #include "normalized_model.hpp"
 
+#include "time_loop.hpp"
+
 #include <ctime>
 #include <random>
 
@@ -37,7 +39,7 @@ void ask_junction_and_bias(Dialogue& dialogue, NormalizedParams& params,
   dialogue.say("-- Parametri polarizzazione --\n");
   dialogue.say("1 == 1 pulsazione caratteristica di Josephson\n");
   params.Omega1 = dialogue.ask_double("Omega1 ? ", omega1_check);
-  dialogue.say("1 == 1 Ic == 1 corrente critica giunzione Josephson\n");
+  dialogue.say("%s", ic_unit_line);
   params.I1 = dialogue.ask_double("I1 ?");
 }
 
@@ -45,8 +47,8 @@ double ask_mesh_length(Dialogue& dialogue, const AnswerCheck<double>& program_ch
   dialogue.say("-- Parametri integrazione numerica --\n");
   dialogue.say("1 == 1 rad == 1/(pulsazione caratteristica di Josephson)\n");
   return dialogue.ask_double("Lunghezza di mesh ? ", [&program_check](double h) -> std::string {
-    if (!(h > 0 && std::isfinite(h))) return "a positive, finite mesh length";
-    return program_check ? program_check(h) : "";
+    const std::string refusal = check_mesh_length(h);
+    return refusal.empty() && program_check ? program_check(h) : refusal;
   });
 }
 

@@ -121,6 +121,9 @@ RandomStart random_initial_state();
 
 // ---- Dialogue and header ----------------------------------------------------
 
+// Printed before every question on currents in units of the critical current.
+inline constexpr const char* ic_unit_line = "1 == 1 Ic == 1 corrente critica giunzione Josephson\n";
+
 // The junction-and-bias block: BetaC, Omega1 and I1 (I0 is the program's).
 // `omega1_check` lets a program that needs the rf period refuse Omega1 = 0.
 void ask_junction_and_bias(Dialogue& dialogue, NormalizedParams& params,

@@ -28,6 +28,24 @@ void SweepProgress::finish() {
   if (line_.active() && done_points_ > 0) line_.show("all sweeps", 1.0);
 }
 
+void ask_current_range(Dialogue& dialogue, SweepPlan& plan, const char* unit_line,
+                       double critical_current) {
+  const double I_c = critical_current;
+  const auto finite = [I_c](double I) { return check_current(I / I_c); };
+  dialogue.say("-- Parametri caratteristica --\n");
+  dialogue.say("%s", unit_line);
+  plan.I_min = dialogue.ask_double("Corrente minima ? ", finite) / I_c;
+  plan.I_max = dialogue.ask_double("Corrente massima ? ", finite) / I_c;
+  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan, I_c](double DeltaI0) {
+    return check_current_step(plan.I_min, plan.I_max, DeltaI0 / I_c);
+  }) / I_c;
+}
+
+void ask_sweep_count(Dialogue& dialogue, SweepPlan& plan) {
+  dialogue.say("-- Parametri Sweep di corrente --\n");
+  plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+}
+
 std::string check_current(double I) {
   return std::isfinite(I) ? "" : "a finite current";
 }

@@ -121,6 +121,15 @@ class PointBatches {
   std::size_t count_ = 0;
 };
 
+// "-- Parametri caratteristica --", `unit_line`, then the lowest and highest
+// current and the step, typed in units in which the critical current is
+// `critical_current` (1 when typed in units of Ic) and kept in units of Ic.
+void ask_current_range(Dialogue& dialogue, SweepPlan& plan, const char* unit_line,
+                       double critical_current = 1.0);
+
+// "-- Parametri Sweep di corrente --" and the number of sweeps.
+void ask_sweep_count(Dialogue& dialogue, SweepPlan& plan);
+
 // Refusals shared by the sweep programs' dialogues. Each returns what would be
 // accepted, or nothing when the answer is.
 

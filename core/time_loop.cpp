@@ -5,6 +5,10 @@
 
 namespace jj {
 
+std::string check_mesh_length(double h) {
+  return h > 0 && std::isfinite(h) ? "" : "a positive, finite mesh length";
+}
+
 bool span_fits_int(double s, double h) {
   const double steps = s / h + 0.5;
   return steps > double(std::numeric_limits<int>::min()) - 1.0 &&

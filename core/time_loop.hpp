@@ -6,11 +6,16 @@
 
 #include "integrators/state.hpp"
 
+#include <string>
+
 namespace jj {
 
 // Mesh steps in a span s: s / h + 0.5 truncated toward zero (the nearest
 // whole number for a positive span, an exact half going up).
 inline int span_to_steps(double s, double h) { return int(s / h + 0.5); }
+
+// The time loops end only for a positive, finite mesh length.
+std::string check_mesh_length(double h);
 
 // True when span_to_steps(s, h) is representable, i.e. no int overflow and no
 // not-a-number.

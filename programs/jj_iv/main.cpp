@@ -19,6 +19,7 @@
 #include "physical_model.hpp"
 #include "sweeps.hpp"
 #include "time_loop.hpp"
+#include "voltage_average.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -43,8 +44,7 @@ struct Settings {
   PhysicalParams params;
   double h = 0;
   IntegrationMethod method = IntegrationMethod::runge_kutta4;
-  int N_avg = 0, N_tr = 0;
-  double T_avg = 0, T_tr = 0;  // whole mesh steps, rad
+  AveragingSpans spans;
   SweepPlan plan;              // currents in units of I_c
   StartMode start_mode = StartMode::random;
   SweepMode sweep_mode = SweepMode::up_only;
@@ -54,52 +54,18 @@ struct Settings {
 double ask_plasma_mesh_length(Dialogue& dialogue) {
   dialogue.say("-- Parametri integrazione numerica --\n");
   dialogue.say("1 == 1/(pulsazione di plasma)\n");
-  return dialogue.ask_double("Lunghezza di mesh (rad) ? ", [](double h) -> std::string {
-    return h > 0 && std::isfinite(h) ? "" : "a positive, finite mesh length";
-  });
+  return dialogue.ask_double("Lunghezza di mesh (rad) ? ", check_mesh_length);
 }
 
-// The window must hold at least one mesh step (the mean divides by its
-// count), and tau must advance by h up to the window's end.
 void ask_spans(Dialogue& dialogue, Settings& s) {
-  const double h = s.h;
   dialogue.say("-- Parametri media della tensione --\n");
   dialogue.say("1 == 1 /(pulsazione di plasma) \n");
-  const double T_avg_in = dialogue.ask_double("Tempo su cui mediare (rad) ? ", [h](double T) {
-    return span_fits_int(T, h) && span_to_steps(T, h) >= 1
-               ? std::string()
-               : "a span of at least half a mesh step and at most 2147483647 mesh steps";
-  });
-  s.N_avg = span_to_steps(T_avg_in, h);
-  s.T_avg = s.N_avg * h;
-  const double T_avg = s.T_avg;
-  const double T_tr_in =
-      dialogue.ask_double("Tempo da scartare come transiente (rad) ? ", [h, T_avg](double T) {
-        const bool fits = span_fits_int(T, h);
-        const double T_tr = fits ? span_to_steps(T, h) * h : 0;
-        return fits && addition_advances(std::max(std::fabs(T_tr), std::fabs(T_tr + T_avg)), h)
-                   ? std::string()
-                   : "a span of at most 2147483647 mesh steps, short enough for tau to "
-                     "advance by h up to its end";
-      });
-  s.N_tr = span_to_steps(T_tr_in, h);
-  s.T_tr = s.N_tr * h;
-  dialogue.say("Media su %lf rad (%d mesh steps) dopo transiente di %lf rad (%d mesh steps)\n",
-               s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+  s.spans = ask_averaging_spans(dialogue, s.h);
 }
 
 // Currents are entered in mA and kept in units of I_c.
 void ask_currents(Dialogue& dialogue, Settings& s) {
-  SweepPlan& plan = s.plan;
-  const double I_c = s.params.I_c;
-  const auto normalized = [I_c](double I) { return check_current(I / I_c); };
-  dialogue.say("-- Parametri caratteristica --\n");
-  dialogue.say("1 == 1 mA\n");
-  plan.I_min = dialogue.ask_double("Corrente minima ? ", normalized) / I_c;
-  plan.I_max = dialogue.ask_double("Corrente massima ? ", normalized) / I_c;
-  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan, I_c](double DeltaI0) {
-    return check_current_step(plan.I_min, plan.I_max, DeltaI0 / I_c);
-  }) / I_c;
+  ask_current_range(dialogue, s.plan, "1 == 1 mA\n", s.params.I_c);
 }
 
 // Random starts take any number of sweeps, all upward; a continuous start
@@ -109,8 +75,7 @@ void ask_start_and_sweeps(Dialogue& dialogue, Settings& s) {
   dialogue.say("0 = Random, 1 = Continuo da zero\n");
   s.start_mode = StartMode(dialogue.ask_choice("", 0, 1));
   if (s.start_mode == StartMode::random) {
-    dialogue.say("-- Parametri Sweep di corrente --\n");
-    s.plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+    ask_sweep_count(dialogue, s.plan);
   } else {
     dialogue.say("Modalita' sweep\n");
     dialogue.say("0 = Solo salita, 1 = Salita e discesa\n");
@@ -144,7 +109,7 @@ void write_header(DataFile& file, const Settings& s) {
   write_rf_header(file, s.params);
   file.write("# Tensione mediata su %lf rad (%d mesh steps)\n"
              "# scartato un transiente di %lf rad (%d mesh steps)\n",
-             s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+             s.spans.T_avg, s.spans.N_avg, s.spans.T_tr, s.spans.N_tr);
   file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
   file.write("# Cnd iniziali = %s\n", start_mode_name(s.start_mode));
   file.write("# Numero di sweep = %d\n", int(s.plan.sweeps));
@@ -155,16 +120,16 @@ void write_header(DataFile& file, const Settings& s) {
 // transient ended) to T_tr + T_avg: the sum of its N_avg + 1 voltages.
 template <class Step>
 double window_sum(Step& step, JunctionState& y, const Settings& s) {
-  integrate_span(step, y, 0.0, s.T_tr, s.h);
+  integrate_span(step, y, 0.0, s.spans.T_tr, s.h);
   double sum = 0;
-  integrate_span(step, y, s.T_tr, s.T_tr + s.T_avg, s.h,
+  integrate_span(step, y, s.spans.T_tr, s.spans.T_tr + s.spans.T_avg, s.h,
                  [&sum](double, const JunctionState& after) { sum = sum + after[1]; });
   return sum;
 }
 
 // The two branches divide the same sum in two ways, equal up to the last bit.
-double upward_mean(double sum, const Settings& s) { return sum / double(s.N_avg); }
-double downward_mean(double sum, const Settings& s) { return (sum / s.T_avg) * s.h; }
+double upward_mean(double sum, const Settings& s) { return sum / double(s.spans.N_avg); }
+double downward_mean(double sum, const Settings& s) { return (sum / s.spans.T_avg) * s.h; }
 
 // Every sweep starts from rest with a fresh history, built at the bias the
 // previous sweep left in I0. Random points then draw their own state and

@@ -15,6 +15,7 @@
 #include "normalized_model.hpp"
 #include "sweeps.hpp"
 #include "time_loop.hpp"
+#include "voltage_average.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -39,61 +40,30 @@ struct Settings {
   NormalizedParams params;
   double h = 0;
   IntegrationMethod method = IntegrationMethod::runge_kutta4;
-  int N_avg = 0, N_tr = 0;
-  double T_avg = 0, T_tr = 0;  // whole numbers of mesh steps, in rad
+  AveragingSpans spans;
   SweepPlan plan;
   StartMode start_mode = StartMode::random;
   SweepMode sweep_mode = SweepMode::up_only;
 };
 
-// The averaging window must hold at least one mesh step: <v> is a mean over it.
 void ask_spans(Dialogue& dialogue, Settings& s) {
-  const double h = s.h;
   dialogue.say("-- Parametri media della tensione --\n");
   dialogue.say("1 == 1 rad == 1/(pulsazione caratteristica di Josephson)\n");
-  const double T_avg_in = dialogue.ask_double("Tempo su cui mediare (rad) ? ", [h](double T) {
-    return span_fits_int(T, h) && span_to_steps(T, h) >= 1
-               ? std::string()
-               : "a span of at least half a mesh step and at most 2147483647 mesh steps";
-  });
-  s.N_avg = span_to_steps(T_avg_in, h);
-  s.T_avg = s.N_avg * h;
-  const double T_avg = s.T_avg;
-  const double T_tr_in =
-      dialogue.ask_double("Tempo da scartare come transiente (rad) ? ", [h, T_avg](double T) {
-        const bool fits = span_fits_int(T, h);
-        const double T_tr = fits ? span_to_steps(T, h) * h : 0;
-        return fits && addition_advances(std::max(std::fabs(T_tr), std::fabs(T_tr + T_avg)), h)
-                   ? std::string()
-                   : "a span of at most 2147483647 mesh steps, short enough for tau to "
-                     "advance by h up to its end";
-      });
-  s.N_tr = span_to_steps(T_tr_in, h);
-  s.T_tr = s.N_tr * h;
-  dialogue.say("Media su %lf rad (%d mesh steps) dopo transiente di %lf rad (%d mesh steps)\n",
-               s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+  s.spans = ask_averaging_spans(dialogue, s.h);
 }
 
 void ask_sweeps(Dialogue& dialogue, Settings& s) {
-  SweepPlan& plan = s.plan;
-  dialogue.say("-- Parametri caratteristica --\n");
-  dialogue.say("1 == 1 Ic == 1 corrente critica giunzione Josephson\n");
-  plan.I_min = dialogue.ask_double("Corrente minima ? ", check_current);
-  plan.I_max = dialogue.ask_double("Corrente massima ? ", check_current);
-  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan](double DeltaI0) {
-    return check_current_step(plan.I_min, plan.I_max, DeltaI0);
-  });
+  ask_current_range(dialogue, s.plan, ic_unit_line);
   dialogue.say("-- Condizioni iniziali --\n");
   dialogue.say("0 = Random, 1 = Continuo da zero\n");
   s.start_mode = StartMode(dialogue.ask_choice("", 0, 1));
-  dialogue.say("-- Parametri Sweep di corrente --\n");
-  plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
+  ask_sweep_count(dialogue, s.plan);
   if (s.start_mode == StartMode::continuous_from_zero) {
     dialogue.say("Modalita' sweep\n");
     dialogue.say("0 = Solo salita, 1 = Ping pong\n");
     s.sweep_mode = SweepMode(dialogue.ask_choice("", 0, 1));
   }
-  if (s.sweep_mode == SweepMode::ping_pong) plan.passes = 2;
+  if (s.sweep_mode == SweepMode::ping_pong) s.plan.passes = 2;
 }
 
 Settings ask_settings(Dialogue& dialogue) {
@@ -114,7 +84,7 @@ void write_header(DataFile& file, const Settings& s) {
   file.write("# Mesh length = %lf rad\n", s.h);
   file.write("# Tensione mediata su %lf rad (%d mesh steps)\n"
              "# scartato un transiente di %lf rad (%d mesh steps)\n",
-             s.T_avg, s.N_avg, s.T_tr, s.N_tr);
+             s.spans.T_avg, s.spans.N_avg, s.spans.T_tr, s.spans.N_tr);
   file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
   file.write("# Cnd iniziali = %s\n", start_mode_name(s.start_mode));
   file.write("# Numero di sweep = %d\n", int(s.plan.sweeps));
@@ -125,11 +95,12 @@ void write_header(DataFile& file, const Settings& s) {
 // T_tr + T_avg: N_avg + 1 voltages summed, weighted h / T_avg.
 template <class Step>
 double mean_voltage(Step& step, JunctionState& y, const Settings& s) {
-  integrate_span(step, y, 0.0, s.T_tr, s.h);
+  const AveragingSpans& a = s.spans;
+  integrate_span(step, y, 0.0, a.T_tr, s.h);
   double sum = 0;
-  integrate_span(step, y, s.T_tr, s.T_tr + s.T_avg, s.h,
+  integrate_span(step, y, a.T_tr, a.T_tr + a.T_avg, s.h,
                  [&sum](double, const JunctionState& after) { sum = sum + after[1]; });
-  return (s.h / s.T_avg) * sum;
+  return (s.h / a.T_avg) * sum;
 }
 
 // Random points rebuild the history at every upward point; the downward sweep

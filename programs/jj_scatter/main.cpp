@@ -36,18 +36,6 @@ struct Settings {
   SweepPlan plan;
 };
 
-void ask_sweeps(Dialogue& dialogue, SweepPlan& plan) {
-  dialogue.say("-- Parametri caratteristica --\n");
-  dialogue.say("1 == 1 Ic == 1 corrente critica giunzione Josephson\n");
-  plan.I_min = dialogue.ask_double("Corrente minima ? ", check_current);
-  plan.I_max = dialogue.ask_double("Corrente massima ? ", check_current);
-  plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan](double DeltaI0) {
-    return check_current_step(plan.I_min, plan.I_max, DeltaI0);
-  });
-  dialogue.say("-- Parametri Sweep di corrente --\n");
-  plan.sweeps = dialogue.ask_double("Numero cicli di sweep ? ", check_sweep_count);
-}
-
 // The rf period is needed to check h (at least one mesh step per period), so
 // it is known from the Omega1 answer on.
 Settings ask_settings(Dialogue& dialogue) {
@@ -57,7 +45,8 @@ Settings ask_settings(Dialogue& dialogue) {
   s.h = ask_mesh_length(dialogue, check_steps_per_rf_period(T_rf));
   s.method = ask_method(dialogue, menu);
   s.rf = ask_rf_cycles(dialogue, "-- Parametri registrazione tensione --\n", T_rf, s.h);
-  ask_sweeps(dialogue, s.plan);
+  ask_current_range(dialogue, s.plan, ic_unit_line);
+  ask_sweep_count(dialogue, s.plan);
   return s;
 }
 

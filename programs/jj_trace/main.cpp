@@ -48,9 +48,7 @@ struct Settings {
 double ask_plasma_mesh_length(Dialogue& dialogue) {
   dialogue.say("-- Parametri integrazione numerica --\n");
   dialogue.say("1 == 1/(pulsazione di plasma)\n");
-  return dialogue.ask_double("Lunghezza di mesh (rad) ? ", [](double h) -> std::string {
-    return h > 0 && std::isfinite(h) ? "" : "a positive, finite mesh length";
-  });
+  return dialogue.ask_double("Lunghezza di mesh (rad) ? ", check_mesh_length);
 }
 
 bool steps_fit_int(long long steps) { return steps >= INT_MIN && steps <= INT_MAX; }
