@@ -14,25 +14,7 @@
 namespace jj::test {
 namespace {
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string text;
-  for (const std::string& answer : answers) text += answer + "\n";
-  return text;
-}
-
 // The data lines of a file, as columns of numbers.
-std::vector<std::vector<double>> data_rows(const std::string& file) {
-  std::vector<std::vector<double>> rows;
-  std::istringstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream columns(line);
-    rows.emplace_back();
-    for (double x; columns >> x;) rows.back().push_back(x);
-  }
-  return rows;
-}
-
 int count_of(const std::string& text, const std::string& part) {
   int n = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -138,14 +120,6 @@ TEST(IvPhysics, HystereticCharacteristicWithTheGapRise) {
 
 // ---- Refused answers --------------------------------------------------------
 
-struct Refusal {
-  const char* what;
-  std::vector<std::string> answers;
-  const char* message;
-};
-
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
-
 // Law 0, continuous start: file, Ic, C, law, R_normal, rf, h, method, T_avg,
 // T_tr, I_min, I_max, DeltaI0, start mode, sweep mode, two units.
 std::vector<std::string> valid_answers() {
@@ -191,12 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"sweep mode 2", with(14, "2"), "accepted values are 0 and 1"},
         Refusal{"sweeps overflow", with(13, "0", with(14, "1e10")), "a number of sweeps from"},
         Refusal{"fraction for a menu", with(13, "0.5"), "an integer is expected"}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Refusal>);
 
 TEST(IvInput, EndOfInputAtEveryQuestionStops) {
   const auto answers = valid_answers();

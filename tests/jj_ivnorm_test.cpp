@@ -12,25 +12,7 @@
 namespace jj::test {
 namespace {
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string text;
-  for (const std::string& answer : answers) text += answer + "\n";
-  return text;
-}
-
 // The data lines of a file, as columns of numbers.
-std::vector<std::vector<double>> data_rows(const std::string& file) {
-  std::vector<std::vector<double>> rows;
-  std::istringstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream columns(line);
-    rows.emplace_back();
-    for (double x; columns >> x;) rows.back().push_back(x);
-  }
-  return rows;
-}
-
 // Console and file of a whole run, byte for byte against transcripts made by
 // an independent literal transcription of the model (tests/reference).
 class IvnormTranscript : public ::testing::TestWithParam<const char*> {};
@@ -92,12 +74,6 @@ TEST(IvnormPhysics, MeanVoltageOnShapiroStepsIsAMultipleOfOmega1) {
   }
 }
 
-struct Refusal {
-  const char* what;
-  std::vector<std::string> answers;
-  const char* message;
-};
-
 // Base run: file, BetaC, Omega1, I1, h, method, T_avg, T_tr, I_min, I_max,
 // DeltaI0, start mode, sweeps, sweep mode.
 std::vector<std::string> valid_answers() {
@@ -109,8 +85,6 @@ std::vector<std::string> with(std::size_t index, const std::string& answer) {
   answers[index] = answer;
   return answers;
 }
-
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
 
 class IvnormRefusal : public ::testing::TestWithParam<Refusal> {};
 
@@ -146,12 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"sweep mode 3", with(13, "3"), "accepted values are 0 and 1"},
         Refusal{"letters for a number", with(2, "one"), "a number is expected"},
         Refusal{"fraction for a menu", with(5, "1.5"), "an integer is expected"}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Refusal>);
 
 TEST(IvnormInput, EndOfInputAtEveryQuestionStops) {
   const auto answers = valid_answers();

@@ -92,12 +92,6 @@ TEST(OrthonormalizeTangents, OrthonormalVectorsAreLeftAsTheyAre) {
 namespace test {
 namespace {
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string text;
-  for (const std::string& answer : answers) text += answer + "\n";
-  return text;
-}
-
 std::vector<std::string> data_lines(const std::string& file) {
   std::vector<std::string> result;
   std::istringstream in(file);
@@ -210,14 +204,6 @@ TEST(LyapSweeps, APointsLineDoesNotDependOnItsSweep) {
   }
 }
 
-struct Refusal {
-  const char* what;
-  std::vector<std::string> answers;
-  const char* message;
-};
-
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
-
 // Base run: file, BetaC, Omega1, I1, h, method, C_tr, C_rec, I0min, I0max,
 // DeltaI0, sweeps.
 std::vector<std::string> valid_answers() {
@@ -266,12 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"negative current step", with(10, "-0.1"), "a positive current step"},
         Refusal{"sweeps overflow", with(11, "1e10"), "a number of sweeps from"},
         Refusal{"fraction for cycles", with(6, "1.5"), "an integer is expected"}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Refusal>);
 
 TEST(LyapInput, EndOfInputAtEveryQuestionStops) {
   const auto answers = valid_answers();

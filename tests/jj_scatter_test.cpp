@@ -14,12 +14,6 @@
 namespace jj::test {
 namespace {
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string text;
-  for (const std::string& answer : answers) text += answer + "\n";
-  return text;
-}
-
 // The data lines of a file, as written, grouped by their I0 column.
 std::map<std::string, std::vector<std::string>> voltages_by_current(const std::string& file) {
   std::map<std::string, std::vector<std::string>> points;
@@ -125,14 +119,6 @@ TEST(ScatterPhysics, PeriodDoublingRouteToChaos) {
 
 // ---- Refused answers ----------------------------------------------------------
 
-struct Refusal {
-  const char* what;
-  std::vector<std::string> answers;
-  const char* message;
-};
-
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
-
 // Base run: file, BetaC, Omega1, I1, h, method, C_tr, C_rec, I_min, I_max,
 // DeltaI0, sweeps.
 std::vector<std::string> valid_answers() {
@@ -173,12 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"negative current step", with(10, "-0.5"), "a positive current step"},
         Refusal{"sweeps overflow", with(11, "1e10"), "a number of sweeps from"},
         Refusal{"fraction for a cycle count", with(6, "1.5"), "an integer is expected"}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Refusal>);
 
 TEST(ScatterInput, ValidBaseRunAndEndOfInputAtEveryQuestion) {
   const auto all = valid_answers();

@@ -17,12 +17,6 @@
 namespace jj::test {
 namespace {
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string text;
-  for (const std::string& answer : answers) text += answer + "\n";
-  return text;
-}
-
 // The data lines of a file, each split into its columns as written.
 std::vector<std::vector<std::string>> data_fields(const std::string& file) {
   std::vector<std::vector<std::string>> rows;
@@ -32,15 +26,6 @@ std::vector<std::vector<std::string>> data_fields(const std::string& file) {
     std::istringstream columns(line);
     rows.emplace_back();
     for (std::string field; std::getline(columns, field, '\t');) rows.back().push_back(field);
-  }
-  return rows;
-}
-
-std::vector<std::vector<double>> data_rows(const std::string& file) {
-  std::vector<std::vector<double>> rows;
-  for (const auto& fields : data_fields(file)) {
-    rows.emplace_back();
-    for (const std::string& field : fields) rows.back().push_back(std::stod(field));
   }
   return rows;
 }
@@ -145,12 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         // T_rf = 2 exactly: M = 8, lines after the steps from tau = 4, 6, 8, 10.
         Sampling{"h dividing the period", "3.14159265359", "0.25", "2", "3", 4, 4.0, 2.0},
         Sampling{"no recorded cycle", "1", "0.01", "3", "0", 1, 18.85, 0.0}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Sampling>);
 
 TEST(StrobeSamplingRule, EchoesThePeriodAndTheSpansInWholeMeshSteps) {
   const ProgramRun run = strobe(answers("1", "0.01", "10", "10"));
@@ -259,14 +239,6 @@ TEST(StrobePhysics, LockedPointRepeatsChaoticPointSpreads) {
 
 // ---- Refused answers ----------------------------------------------------------
 
-struct Refusal {
-  const char* what;
-  std::vector<std::string> answers;
-  const char* message;
-};
-
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
-
 // Base run: file, BetaC, Omega1, I1, I0, h, method, C_tr, C_rec, start
 // choice, phi_0, v_0.
 std::vector<std::string> valid_answers() {
@@ -323,12 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"phase nan", with(10, "nan"), "a finite number"},
         Refusal{"voltage infinite", with(11, "-inf"), "a finite number"},
         Refusal{"letters for a cycle count", with(7, "two"), "an integer is expected"}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Refusal>);
 
 TEST(StrobeInput, ValidBaseRunAndEndOfInputAtEveryQuestion) {
   const auto all = valid_answers();

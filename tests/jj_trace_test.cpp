@@ -13,12 +13,6 @@
 namespace jj::test {
 namespace {
 
-std::string lines(const std::vector<std::string>& answers) {
-  std::string text;
-  for (const std::string& answer : answers) text += answer + "\n";
-  return text;
-}
-
 // The data lines of a file, each split into its columns as written.
 std::vector<std::vector<std::string>> data_fields(const std::string& file) {
   std::vector<std::vector<std::string>> rows;
@@ -138,14 +132,6 @@ TEST(TracePhysics, MeanVoltageOnAShapiroStepIsAWholeNumberOfSteps) {
 
 // ---- Refused answers --------------------------------------------------------
 
-struct Refusal {
-  const char* what;
-  std::vector<std::string> answers;
-  const char* message;
-};
-
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
-
 // Law 0: file, Ic, C, law, R_normal, I0, rf, f, I1, h, method, T_rec,
 // averaging, T_avg, T_tr, start, phi(0), V(0), three units.
 std::vector<std::string> valid_answers() {
@@ -220,12 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"phase nan", with(16, "nan"), "a finite number"},
         Refusal{"letters for a number", with(2, "one"), "a number is expected"},
         Refusal{"fraction for a menu", with(10, "1.5"), "an integer is expected"}),
-    [](const auto& param_info) {
-      std::string name = param_info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    case_name<Refusal>);
 
 TEST(TraceInput, ValidBaseAnswersRun) {
   const ProgramRun run = run_program("jj_trace", lines(valid_answers()), "t.dat");

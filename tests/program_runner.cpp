@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,34 @@ std::string read_text(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::string lines(const std::vector<std::string>& answers) {
+  std::string text;
+  for (const std::string& answer : answers) text += answer + "\n";
+  return text;
+}
+
+std::vector<std::vector<double>> data_rows(const std::string& file) {
+  std::vector<std::vector<double>> rows;
+  std::istringstream in(file);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    rows.emplace_back();
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, '\t');)
+      if (!field.empty()) rows.back().push_back(std::strtod(field.c_str(), nullptr));
+  }
+  return rows;
+}
+
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.what; }
+
+std::string identifier(const std::string& what) {
+  std::string name = what;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
 }
 
 std::string test_data(const std::string& relative_path) {

@@ -3,7 +3,11 @@
 // the clock stamps masked so that transcripts compare byte for byte.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace jj::test {
 
@@ -24,6 +28,30 @@ ProgramRun run_program(const std::string& program, const std::string& answers,
 std::string mask_clock(const std::string& text);
 
 std::string read_text(const std::string& path);
+
+// Answers one per line, as an answers file holds them.
+std::string lines(const std::vector<std::string>& answers);
+
+// The data lines of a file (those not starting with '#'), as columns of numbers.
+std::vector<std::vector<double>> data_rows(const std::string& file);
+
+// An answer stream a program must refuse: what it tests, the answers, and a
+// fragment of the message expected on standard error.
+struct Refusal {
+  const char* what;
+  std::vector<std::string> answers;
+  const char* message;
+};
+void PrintTo(const Refusal& refusal, std::ostream* out);
+
+// `what` as a test name: every character but letters and digits made '_'.
+std::string identifier(const std::string& what);
+
+// Test names for a table of cases with a `what` field.
+template <class Case>
+std::string case_name(const ::testing::TestParamInfo<Case>& info) {
+  return identifier(info.param.what);
+}
 // A file below tests/ (fixtures, golden transcripts).
 std::string test_data(const std::string& relative_path);
 
