@@ -17,16 +17,20 @@ DataFile::~DataFile() {
   if (file_) std::fclose(file_);
 }
 
+// The first failed write stops the run: the file can no longer be complete,
+// and a long run writing to a full disk would otherwise compute on for nothing.
 void DataFile::write(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  if (std::vfprintf(file_, format, args) < 0 && first_error_ == 0) first_error_ = errno;
+  const int written = std::vfprintf(file_, format, args);
+  const int error = errno;
   va_end(args);
+  if (written < 0) stop_on_write_error(error);
 }
 
 void DataFile::check_written() {
-  if (std::fflush(file_) != 0 && first_error_ == 0) first_error_ = errno;
-  if (first_error_ != 0 || std::ferror(file_)) stop_on_write_error(first_error_);
+  const int error = std::fflush(file_) != 0 ? errno : 0;
+  if (error != 0 || std::ferror(file_)) stop_on_write_error(error);
 }
 
 void DataFile::close() {

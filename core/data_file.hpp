@@ -16,6 +16,7 @@ class DataFile {
   DataFile& operator=(const DataFile&) = delete;
   ~DataFile();
 
+  // Stops the run at the first write that fails.
   void write(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Flushes and stops the run if any write so far has failed.
   void check_written();
@@ -27,7 +28,6 @@ class DataFile {
 
   std::string path_;
   std::FILE* file_;
-  int first_error_ = 0;
 };
 
 }  // namespace jj

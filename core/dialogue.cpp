@@ -77,6 +77,10 @@ std::string Dialogue::read_word(const char* prompt) {
     if (word.size() == longest_answer)
       throw RunStopped("unreadable answer to " + question(prompt) + ": longer than " +
                        std::to_string(longest_answer) + " characters");
+    // A C string would end at the NUL: the number or the file name read
+    // would be only the part before it.
+    if (c == '\0')
+      throw RunStopped("unreadable answer to " + question(prompt) + ": it contains a NUL byte");
     word.push_back(char(c));
   }
   return word;

@@ -72,6 +72,7 @@ TEST(Dialogue, UnreadableAnswersAndEndOfInputStop) {
       {"", false, "end of input before the answer to \"BetaC ?\""},
       {"  \n\n", true, "end of input before the answer to \"BetaC ?\""},
       {std::string(5000, '7'), false, "unreadable answer to \"BetaC ?\": longer than 4096 characters"},
+      {std::string("3.\0\0 4\n", 6), false, "unreadable answer to \"BetaC ?\": it contains a NUL byte"},
   };
   for (const Case& c : cases) {
     ScriptedDialogue d(c.answers);
@@ -118,6 +119,14 @@ TEST(DataFile, FailedWritesAreReportedNotLost) {
   DataFile full("/dev/full");
   full.write("%.10lf\n", 1.0);
   EXPECT_EQ(stop_message([&] { full.close(); }),
+            "writing output file \"/dev/full\" failed: No space left on device");
+}
+
+TEST(DataFile, FirstFailedWriteStopsTheRun) {
+  DataFile full("/dev/full");
+  EXPECT_EQ(stop_message([&] {
+              for (int line = 0; line < 100000; ++line) full.write("%.10lf\n", 1.0);
+            }),
             "writing output file \"/dev/full\" failed: No space left on device");
 }
 

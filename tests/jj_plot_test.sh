@@ -66,6 +66,7 @@ $fixtures/strobe_chaotic.dat strobe
 $fixtures/scatter_two_sweeps.dat scatter
 $fixtures/lyap_two_sweeps.dat lyap
 $fixtures/lyap_zero_span.dat lyap
+$fixtures/scan_lyap_irregular.dat scan
 EOF
 
 # --- Ping-pong sweeps: jj_ivnorm's ascents stop short of the turning current
@@ -83,6 +84,8 @@ expect_series iv_up_down.dat "sweep 1 up:17,sweep 1 down:17,"
 grep -v -e '^0\.[0-35-9]' "$fixtures/iv_up_down.dat" >"$scratch/iv_one_current.dat"
 expect_series "$scratch/iv_one_current.dat" "sweep 1 up:1,sweep 1 down:1,"
 expect_series scatter_two_sweeps.dat "data:36,"
+# A scan table: one row per scanned value, the missing one included.
+expect_series scan_lyap_irregular.dat "DeltaI0 = 0 missing:0,DeltaI0 = 0.1:26,DeltaI0 = 0.15:18,DeltaI0 = 0.3:10,"
 
 # --- A picture of the fixed size for every kind, also for files without data
 # lines or without a finite value.

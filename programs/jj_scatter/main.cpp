@@ -70,24 +70,37 @@ void write_header(DataFile& file, const Settings& s) {
 // written in the order of I0.
 constexpr std::size_t lanes = 4;
 
+// The first point of a batch writes its samples as they come; the others
+// are held until the batch ends, 8 bytes a sample. A point with more samples
+// than `most_held_samples` has its batch to itself, so that the memory held
+// stays bounded however long the recording.
+constexpr std::size_t most_held_samples = std::size_t(1) << 20;
+
 template <class Step>
 void run_sweeps(Settings& s, NormalizedLanes<lanes>& model, const Step& step, Dialogue& console,
                 DataFile& file) {
+  const std::size_t samples_per_point = std::size_t(s.rf.N_rec / s.rf.M) + 2;
+  const bool point_alone = samples_per_point > most_held_samples;
   std::array<std::vector<double>, lanes> voltages;
-  for (auto& samples : voltages) samples.reserve(std::size_t(s.rf.N_rec / s.rf.M) + 2);
+  if (!point_alone)
+    for (auto& samples : voltages) samples.reserve(samples_per_point);
   PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
     model.I0 = I0;
     Lanes<2, lanes> y{};
     for (auto& samples : voltages) samples.clear();
     step.start(0.0, y, s.h);
     sample_every_rf_period(step, y, s.rf, s.h, [&](double, const Lanes<2, lanes>& after) {
-      for (std::size_t l = 0; l < lanes; ++l) voltages[l].push_back(after[l][1]);
+      file.write("%.10lf\t%.10lf\n", I0[0], after[0][1]);
+      for (std::size_t l = 1; l < count; ++l) voltages[l].push_back(after[l][1]);
     });
-    for (std::size_t l = 0; l < count; ++l)
+    for (std::size_t l = 1; l < count; ++l)
       for (double v : voltages[l]) file.write("%.10lf\t%.10lf\n", I0[l], v);
   });
   interleaved_sweeps(s.plan, console, file, "# I0-V\n", [&](const SweepSpan& span) {
-    sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
+    sweep_up(span, s.params.I0, [&](double I0) {
+      batches.add(I0);
+      if (point_alone) batches.flush();
+    });
     batches.flush();
   });
 }
