@@ -591,11 +591,13 @@ def self_check():
     return 1 if failures else 0
 
 
-def main(argv):
+def transcribe(argv, run, self_check, usage):
+    """The command line of every transcription: ANSWERS_FILE OUT_DIR writes
+    <stem>.console and <stem>.dat; --self-check runs the checks."""
     if len(argv) == 2 and argv[1] == "--self-check":
         return self_check()
     if len(argv) != 3:
-        sys.stderr.write(__doc__)
+        sys.stderr.write(usage)
         return 2
     answers_path, out_dir = argv[1], argv[2]
     with open(answers_path) as fh:
@@ -610,6 +612,10 @@ def main(argv):
     with open(os.path.join(out_dir, stem + ".dat"), "w", newline="\n") as fh:
         fh.write(data)
     return 0
+
+
+def main(argv):
+    return transcribe(argv, run, self_check, __doc__)
 
 
 if __name__ == "__main__":

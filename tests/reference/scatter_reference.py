@@ -25,6 +25,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ivnorm_reference import (  # noqa: E402
+    transcribe,
     DATE_MASK, TIME_MASK, Answers, MultistepHistory, NormalizedParams,
     adams3_step, c_div, c_float, make_normalized_derivative, multistep_start,
     rk4_step, span_to_steps)
@@ -220,24 +221,7 @@ def self_check():
 
 
 def main(argv):
-    if len(argv) == 2 and argv[1] == "--self-check":
-        return self_check()
-    if len(argv) != 3:
-        sys.stderr.write(__doc__)
-        return 2
-    answers_path, out_dir = argv[1], argv[2]
-    with open(answers_path) as fh:
-        text = fh.read()
-    stem = os.path.basename(answers_path)
-    if stem.endswith(".in"):
-        stem = stem[:-3]
-    console, data = run(text)
-    os.makedirs(out_dir, exist_ok=True)
-    with open(os.path.join(out_dir, stem + ".console"), "w", newline="\n") as fh:
-        fh.write(console)
-    with open(os.path.join(out_dir, stem + ".dat"), "w", newline="\n") as fh:
-        fh.write(data)
-    return 0
+    return transcribe(argv, run, self_check, __doc__)
 
 
 if __name__ == "__main__":
