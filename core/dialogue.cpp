@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -49,13 +50,18 @@ Dialogue::Dialogue(std::FILE* in, std::FILE* out, bool interactive)
 
 Dialogue::Dialogue() : Dialogue(stdin, stdout, isatty(STDIN_FILENO) == 1) {}
 
+// Echoes of huge values ("%lf" of 1e300 has 300 digits) can make a line of
+// any length: it is measured first, never cut.
 void Dialogue::say(const char* format, ...) {
-  char text[1024];
-  std::va_list args;
+  std::va_list args, measure;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  std::string text(std::size_t(std::max(length, 0)), '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, args);
   va_end(args);
-  std::fputs(text, out_);
+  std::fputs(text.c_str(), out_);
   last_line_ = text;
 }
 

@@ -58,6 +58,17 @@ TEST(Dialogue, ReadsWordsNumbersAndIntegersAsTyped) {
   EXPECT_EQ(d.console(), "File ? x ? n ? y ? z ? ");
 }
 
+TEST(Dialogue, EchoesLinesOfAnyLength) {
+  ScriptedDialogue d("");
+  d->say("Phi(0) == %lf, V(0) == %lf, v(0) == %lf\n", 1e300, -1e300, 1e300);
+  const std::string line = d.console();
+  EXPECT_GT(line.size(), 900u);
+  char expected[2048];
+  std::snprintf(expected, sizeof expected, "Phi(0) == %lf, V(0) == %lf, v(0) == %lf\n", 1e300, -1e300,
+                1e300);
+  EXPECT_EQ(line, expected);
+}
+
 TEST(Dialogue, UnreadableAnswersAndEndOfInputStop) {
   struct Case {
     std::string answers;
