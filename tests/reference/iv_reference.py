@@ -24,12 +24,13 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from ivnorm_reference import (  # noqa: E402
+    transcribe,
     Answers, MultistepHistory, METHOD_NAMES, make_stepper, multistep_start,
     span_to_steps, DATE_MASK, TIME_MASK)
 from trace_reference import (  # noqa: E402
     InstantCurrents, PhysicalParams, ask_bias_parameters,
     ask_junction_parameters, ask_mesh_and_method, ask_output_scales, cdiv, lf,
-    lf10, main, make_iv_derivative, write_model_header)
+    lf10, make_iv_derivative, write_model_header)
 
 START_NAMES = ["Random", "Continuo da zero"]
 SWEEP_NAMES = ["Solo salita", "Salita e discesa"]
@@ -218,7 +219,9 @@ def self_check():
     return 1 if failures else 0
 
 
+def main(argv):
+    return transcribe(argv, run, self_check, __doc__)
+
+
 if __name__ == "__main__":
-    if len(sys.argv) == 2 and sys.argv[1] == "--self-check":
-        sys.exit(self_check())
-    sys.exit(main(sys.argv, run_fn=run, doc=__doc__))
+    sys.exit(main(sys.argv))

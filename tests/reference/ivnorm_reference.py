@@ -338,16 +338,10 @@ def compute_point(stepper, y, h, T_tr, T_avg, counts=None):
 # The whole run
 # ---------------------------------------------------------------------------
 
-def run(answers_text):
-    """Replays one jj_ivnorm run; returns (console text, file text)."""
-    ans = Answers(answers_text)
-    con = []
-    out = []
+# ---- Dialogue blocks shared by the normalized programs ----------------------
 
-    con.append("Nome file su cui scrivere caratteristica <I> vs <V> ? ")
-    ans.read_s()                       # file name: the file is OUT_DIR/<stem>.dat
-
-    p = NormalizedParams()
+def read_junction_and_bias(ans, con, p):
+    """BetaC, Omega1 and I1 into p, with their title and unit lines."""
     con.append("-- Parametri giunzione Josephson --\n")
     con.append("BetaC ? ")
     p.BetaC = ans.read_lf()
@@ -359,10 +353,57 @@ def run(answers_text):
     con.append("I1 ?")
     p.I1 = ans.read_lf()
 
+
+def read_mesh_length(ans, con):
     con.append("-- Parametri integrazione numerica --\n")
     con.append("1 == 1 rad == 1/(pulsazione caratteristica di Josephson)\n")
     con.append("Lunghezza di mesh ? ")
     h = ans.read_lf()
+    return h
+
+
+def read_two_method_menu(ans, con):
+    """0 Runge-Kutta or 1 Adams (III, start-up of depth 2)."""
+    con.append("0 = Runge-Kutta, 1 = Adams\n")
+    con.append("Metodo di integrazione ? ")
+    method = ans.read_d()
+    if method not in (0, 1):
+        raise ValueError("method %d outside the two-method menu" % method)
+    return method
+
+
+def read_rf_cycles(ans, con, title, T_rf, h):
+    """The rf cycles discarded and recorded, in whole mesh steps, echoed;
+    returns (N_tr, T_tr, N_rec, T_rec)."""
+    con.append(title)
+    con.append("1 = 1 ciclo rf == 2*Pi/(Omega1) rad = %s rad\n" % c_float("%f", T_rf))
+    con.append("Cicli rf da scartare come transiente ? ")
+    C_tr = ans.read_d()
+    con.append("Cicli rf su cui registrare ? ")
+    C_rec = ans.read_d()
+    N_rec = span_to_steps(float(C_rec) * T_rf, h)
+    T_rec = float(N_rec) * h
+    N_tr = span_to_steps(float(C_tr) * T_rf, h)
+    T_tr = float(N_tr) * h
+    con.append("Registro su %s rad (%d mesh steps) dopo transiente di %s rad "
+               "(%d mesh steps)\n" % (c_float("%f", T_rec), N_rec,
+                                      c_float("%f", T_tr), N_tr))
+    return N_tr, T_tr, N_rec, T_rec
+
+
+def run(answers_text):
+    """Replays one jj_ivnorm run; returns (console text, file text)."""
+    ans = Answers(answers_text)
+    con = []
+    out = []
+
+    con.append("Nome file su cui scrivere caratteristica <I> vs <V> ? ")
+    ans.read_s()                       # file name: the file is OUT_DIR/<stem>.dat
+
+    p = NormalizedParams()
+    read_junction_and_bias(ans, con, p)
+
+    h = read_mesh_length(ans, con)
     con.append("Metodo di integrazione (0 == Runge-Kutta IV, 1 == Adams III, "
                "2 == Adams IV, 3 == Adams-Moulton V, 4 == Adams-Moulton VI) ? ")
     method = ans.read_d()

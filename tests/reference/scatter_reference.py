@@ -25,6 +25,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ivnorm_reference import (  # noqa: E402
+    read_junction_and_bias, read_mesh_length, read_two_method_menu, read_rf_cycles,
     transcribe,
     DATE_MASK, TIME_MASK, Answers, MultistepHistory, NormalizedParams,
     adams3_step, c_div, c_float, make_normalized_derivative, multistep_start,
@@ -84,40 +85,13 @@ def run(answers_text):
     ans.read_s()
 
     p = NormalizedParams()
-    con.append("-- Parametri giunzione Josephson --\n")
-    con.append("BetaC ? ")
-    p.BetaC = ans.read_lf()
-    con.append("-- Parametri polarizzazione --\n")
-    con.append("1 == 1 pulsazione caratteristica di Josephson\n")
-    con.append("Omega1 ? ")
-    p.Omega1 = ans.read_lf()
-    con.append("1 == 1 Ic == 1 corrente critica giunzione Josephson\n")
-    con.append("I1 ?")
-    p.I1 = ans.read_lf()
+    read_junction_and_bias(ans, con, p)
 
-    con.append("-- Parametri integrazione numerica --\n")
-    con.append("1 == 1 rad == 1/(pulsazione caratteristica di Josephson)\n")
-    con.append("Lunghezza di mesh ? ")
-    h = ans.read_lf()
-    con.append("0 = Runge-Kutta, 1 = Adams\n")
-    con.append("Metodo di integrazione ? ")
-    method = ans.read_d()
-    if method not in (0, 1):
-        raise ValueError("method %d outside the two-method menu" % method)
+    h = read_mesh_length(ans, con)
+    method = read_two_method_menu(ans, con)
     T_rf = c_div(TWO_PI, p.Omega1)
 
-    con.append("-- Parametri registrazione tensione --\n")
-    con.append("1 = 1 ciclo rf == 2*Pi/(Omega1) rad = %s rad\n" % f6(T_rf))
-    con.append("Cicli rf da scartare come transiente ? ")
-    C_tr = ans.read_d()
-    con.append("Cicli rf su cui registrare ? ")
-    C_rec = ans.read_d()
-    N_rec = span_to_steps(float(C_rec) * T_rf, h)
-    T_rec = float(N_rec) * h
-    N_tr = span_to_steps(float(C_tr) * T_rf, h)
-    T_tr = float(N_tr) * h
-    con.append("Registro su %s rad (%d mesh steps) dopo transiente di %s rad "
-               "(%d mesh steps)\n" % (f6(T_rec), N_rec, f6(T_tr), N_tr))
+    N_tr, T_tr, N_rec, T_rec = read_rf_cycles(ans, con, "-- Parametri registrazione tensione --\n", T_rf, h)
 
     con.append("-- Parametri caratteristica --\n")
     con.append("1 == 1 Ic == 1 corrente critica giunzione Josephson\n")

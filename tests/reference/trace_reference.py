@@ -30,6 +30,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from ivnorm_reference import (  # noqa: E402
+    transcribe,
     Answers, MultistepHistory, METHOD_NAMES, c_float, make_stepper,
     multistep_start, span_to_steps, DATE_MASK, TIME_MASK)
 
@@ -483,25 +484,8 @@ def self_check():
     return 1 if failures else 0
 
 
-def main(argv, run_fn=run, doc=__doc__):
-    if len(argv) == 2 and argv[1] == "--self-check":
-        return self_check()
-    if len(argv) != 3:
-        sys.stderr.write(doc)
-        return 2
-    answers_path, out_dir = argv[1], argv[2]
-    with open(answers_path) as fh:
-        text = fh.read()
-    stem = os.path.basename(answers_path)
-    if stem.endswith(".in"):
-        stem = stem[:-3]
-    console, data = run_fn(text)
-    os.makedirs(out_dir, exist_ok=True)
-    with open(os.path.join(out_dir, stem + ".console"), "w", newline="\n") as fh:
-        fh.write(console)
-    with open(os.path.join(out_dir, stem + ".dat"), "w", newline="\n") as fh:
-        fh.write(data)
-    return 0
+def main(argv):
+    return transcribe(argv, run, self_check, __doc__)
 
 
 if __name__ == "__main__":
