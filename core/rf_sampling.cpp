@@ -1,5 +1,7 @@
 #include "rf_sampling.hpp"
 
+#include "clock.hpp"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -84,6 +86,22 @@ RfRecording ask_rf_cycles(Dialogue& dialogue, const char* title, double T_rf, do
   dialogue.say("Registro su %lf rad (%d mesh steps) dopo transiente di %lf rad (%d mesh steps)\n",
                r.T_rec, r.N_rec, r.T_tr, r.N_tr);
   return r;
+}
+
+void write_sampled_sweep_header(DataFile& file, const char* title, const char* method,
+                                const NormalizedParams& params, double h,
+                                const RfRecording& rf, const SweepPlan& plan) {
+  file.write("# Data: %s\n", date_stamp().c_str());
+  file.write("%s", title);
+  file.write("# Integrazione numerica via metodo di %s\n", method);
+  write_normalized_params(file, params);
+  file.write("# Mesh length = %lf rad\n", h);
+  file.write("# Tensione registrata per %lf rad (%d mesh steps)\n"
+             "# scartato un transiente di %lf rad (%d mesh steps)\n",
+             rf.T_rec, rf.N_rec, rf.T_tr, rf.N_tr);
+  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", plan.I_min, plan.I_max, plan.DeltaI0);
+  file.write("# Numero di sweep = %lf\n", plan.sweeps);
+  file.write("#\n# -- Simulazione iniziata...\n");
 }
 
 }  // namespace jj

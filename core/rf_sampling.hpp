@@ -5,7 +5,10 @@
 // M h - T_rf per sample unless h divides T_rf.
 #pragma once
 
+#include "data_file.hpp"
 #include "dialogue.hpp"
+#include "normalized_model.hpp"
+#include "sweeps.hpp"
 #include "integrators/state.hpp"
 #include "time_loop.hpp"
 
@@ -43,6 +46,14 @@ struct RfRecording {
 // cycles. M is 0 when the period does not fit an int of mesh steps.
 RfRecording ask_rf_cycles(Dialogue& dialogue, const char* title, double T_rf, double h,
                           const AnswerCheck<int>& recorded_check = {});
+
+// The header of a sweep sampled per rf period (jj_scatter, jj_lyap): the
+// date, `title`, the method, the parameters, the recording and transient
+// spans, the current range and the number of sweeps as read, then the start
+// of the simulation.
+void write_sampled_sweep_header(DataFile& file, const char* title, const char* method,
+                                const NormalizedParams& params, double h,
+                                const RfRecording& rf, const SweepPlan& plan);
 
 // Transient from tau = 0 while tau <= T_tr; recording from tau = T_tr (not
 // where the transient ended) while tau <= T_tr + T_rec. After recording steps

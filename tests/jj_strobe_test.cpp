@@ -17,19 +17,6 @@
 namespace jj::test {
 namespace {
 
-// The data lines of a file, each split into its columns as written.
-std::vector<std::vector<std::string>> data_fields(const std::string& file) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream columns(line);
-    rows.emplace_back();
-    for (std::string field; std::getline(columns, field, '\t');) rows.back().push_back(field);
-  }
-  return rows;
-}
-
 std::string ten_decimals(double x) {
   char text[64];
   std::snprintf(text, sizeof text, "%.10lf", x);

@@ -13,19 +13,6 @@
 namespace jj::test {
 namespace {
 
-// The data lines of a file, each split into its columns as written.
-std::vector<std::vector<std::string>> data_fields(const std::string& file) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream columns(line);
-    rows.emplace_back();
-    for (std::string field; std::getline(columns, field, '\t');) rows.back().push_back(field);
-  }
-  return rows;
-}
-
 int count_of(const std::string& text, const std::string& part) {
   int n = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;

@@ -26,14 +26,23 @@ std::string lines(const std::vector<std::string>& answers) {
   return text;
 }
 
-std::vector<std::vector<double>> data_rows(const std::string& file) {
-  std::vector<std::vector<double>> rows;
+std::vector<std::vector<std::string>> data_fields(const std::string& file) {
+  std::vector<std::vector<std::string>> rows;
   std::istringstream in(file);
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
+    std::istringstream columns(line);
     rows.emplace_back();
-    std::istringstream fields(line);
-    for (std::string field; std::getline(fields, field, '\t');)
+    for (std::string field; std::getline(columns, field, '\t');) rows.back().push_back(field);
+  }
+  return rows;
+}
+
+std::vector<std::vector<double>> data_rows(const std::string& file) {
+  std::vector<std::vector<double>> rows;
+  for (const auto& fields : data_fields(file)) {
+    rows.emplace_back();
+    for (const std::string& field : fields)
       if (!field.empty()) rows.back().push_back(std::strtod(field.c_str(), nullptr));
   }
   return rows;

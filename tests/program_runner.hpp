@@ -32,7 +32,11 @@ std::string read_text(const std::string& path);
 // Answers one per line, as an answers file holds them.
 std::string lines(const std::vector<std::string>& answers);
 
-// The data lines of a file (those not starting with '#'), as columns of numbers.
+// The data lines of a file (those not starting with '#'), each split at its
+// tabs into its columns as written.
+std::vector<std::vector<std::string>> data_fields(const std::string& file);
+
+// The same, as columns of numbers (empty fields, after a trailing tab, left out).
 std::vector<std::vector<double>> data_rows(const std::string& file);
 
 // An answer stream a program must refuse: what it tests, the answers, and a

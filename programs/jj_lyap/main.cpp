@@ -9,7 +9,6 @@
 // I0, Lyap(phi), Lyap(v), Lyap(phi) + Lyap(v) is written, the exponents in
 // 1/rad. A positive Lyap(phi) marks chaos; the sum is about -1/BetaC, the rate
 // at which the flow contracts areas of the (phi, v) plane.
-#include "clock.hpp"
 #include "data_file.hpp"
 #include "dialogue.hpp"
 #include "integrators/lanes.hpp"
@@ -59,17 +58,8 @@ Settings ask_settings(Dialogue& dialogue) {
 }
 
 void write_header(DataFile& file, const Settings& s) {
-  file.write("# Data: %s\n", date_stamp().c_str());
-  file.write("# Spettro di Lyapunov giunzione Josephson\n");
-  file.write("# Integrazione numerica via metodo di %s\n", method_name(s.method, menu));
-  write_normalized_params(file, s.params);
-  file.write("# Mesh length = %lf rad\n", s.h);
-  file.write("# Tensione registrata per %lf rad (%d mesh steps)\n"
-             "# scartato un transiente di %lf rad (%d mesh steps)\n",
-             s.rf.T_rec, s.rf.N_rec, s.rf.T_tr, s.rf.N_tr);
-  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
-  file.write("# Numero di sweep = %lf\n", s.plan.sweeps);
-  file.write("#\n# -- Simulazione iniziata...\n");
+  write_sampled_sweep_header(file, "# Spettro di Lyapunov giunzione Josephson\n",
+                             method_name(s.method, menu), s.params, s.h, s.rf, s.plan);
 }
 
 // Every bias point starts from rest with the tangent vectors along phi and v

@@ -10,7 +10,6 @@
 // and every sample is its own line I0, v. A motion with the period of the
 // drive writes one voltage per point, a period-n orbit n voltages, chaos a
 // spread of them.
-#include "clock.hpp"
 #include "data_file.hpp"
 #include "dialogue.hpp"
 #include "integrators/lanes.hpp"
@@ -51,17 +50,8 @@ Settings ask_settings(Dialogue& dialogue) {
 }
 
 void write_header(DataFile& file, const Settings& s) {
-  file.write("# Data: %s\n", date_stamp().c_str());
-  file.write("# Caratteristica I-V(k*2Pi/Omega1) giunzione Josephson\n");
-  file.write("# Integrazione numerica via metodo di %s\n", method_name(s.method, menu));
-  write_normalized_params(file, s.params);
-  file.write("# Mesh length = %lf rad\n", s.h);
-  file.write("# Tensione registrata per %lf rad (%d mesh steps)\n"
-             "# scartato un transiente di %lf rad (%d mesh steps)\n",
-             s.rf.T_rec, s.rf.N_rec, s.rf.T_tr, s.rf.N_tr);
-  file.write("# I0 = [%lf,%lf], DeltaI0 = %lf\n", s.plan.I_min, s.plan.I_max, s.plan.DeltaI0);
-  file.write("# Numero di sweep = %lf\n", s.plan.sweeps);
-  file.write("#\n# -- Simulazione iniziata...\n");
+  write_sampled_sweep_header(file, "# Caratteristica I-V(k*2Pi/Omega1) giunzione Josephson\n",
+                             method_name(s.method, menu), s.params, s.h, s.rf, s.plan);
 }
 
 // Every point starts from rest with its own history, so its lines do not
