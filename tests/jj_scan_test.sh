@@ -203,7 +203,9 @@ while [[ \$1 == -* ]]; do shift; done
 home=$scratch/hosts/\$1
 shift
 [[ \$1 == -- ]] && shift
-mkdir -p "\$home" && cd "\$home" && HOME=\$home exec bash -c "\$*"
+# A login shell's environment, as sshd gives it: GNU parallel's remote side
+# runs the command with \$SHELL.
+mkdir -p "\$home" && cd "\$home" && exec env -i HOME="\$home" SHELL=/bin/bash PATH="\$PATH" bash -c "\$*"
 EOF
   chmod +x fake_ssh
   "$scan" -d remote -S 1/alpha,1/beta -P --ssh="$scratch/fake_ssh" "$ivnorm" tiny.txt 0.5 1.5 >out 2>err
