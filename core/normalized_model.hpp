@@ -6,12 +6,13 @@
 #pragma once
 
 #include "data_file.hpp"
+#include "drive_memo.hpp"
 #include "dialogue.hpp"
 #include "integrators/state.hpp"
 
-#include <bit>
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdint>
 
 namespace jj {
 
@@ -47,29 +48,6 @@ struct NormalizedModel {
   }
 };
 
-// The rf drive I1 sin(Omega1 tau) at the latest time asked for. The stages 2
-// and 3 of a Runge-Kutta step share tau + h/2, and the last time of a step
-// is, bit for bit, the first of the next (the stepper forms tau + h with the
-// addition that advances tau), so half the drive sines are repeats. The time
-// is compared bit for bit, so a remembered value is always the value.
-class DriveMemo {
- public:
-  double operator()(const NormalizedParams& p, double tau) {
-    const auto bits = std::bit_cast<std::uint64_t>(tau);
-    if (bits != tau_bits_ || !known_) {
-      tau_bits_ = bits;
-      known_ = true;
-      drive_ = p.I1 * std::sin(p.Omega1 * tau);
-    }
-    return drive_;
-  }
-
- private:
-  std::uint64_t tau_bits_ = 0;
-  bool known_ = false;
-  double drive_ = 0;
-};
-
 // normalized_derivative for B bias points side by side: the lanes share
 // BetaC, I1 and Omega1, each has its own I0, and the drive is computed once
 // per evaluation time for all of them, with the same arithmetic.
@@ -84,7 +62,7 @@ struct NormalizedLanes {
       for (std::size_t l = 0; l < B; ++l) slopes[l] = y[l][1];
       return;
     }
-    const double rf = drive(params, tau);
+    const double rf = drive(params.I1, params.Omega1, tau);
     for (std::size_t l = 0; l < B; ++l)
       slopes[l] = (((rf - std::sin(y[l][0])) - y[l][1]) + I0[l]) / params.BetaC;
   }
@@ -118,6 +96,20 @@ struct RandomStart {
 
 // Two draws, the phase first. Does not seed the generator.
 RandomStart random_initial_state();
+
+// The random starts of the first `count` points of a batch (integrators/
+// lanes.hpp), drawn in the order of the points and set as their lanes'
+// states; the unused lanes repeat the last start.
+template <std::size_t B>
+std::array<RandomStart, B> draw_lane_starts(Lanes<2, B>& y, std::size_t count) {
+  std::array<RandomStart, B> drawn{};
+  for (std::size_t l = 0; l < count; ++l) drawn[l] = random_initial_state();
+  for (std::size_t l = 0; l < B; ++l) {
+    const RandomStart& start = drawn[std::min(l, count - 1)];
+    y[l] = {start.phase, start.value};
+  }
+  return drawn;
+}
 
 // ---- Dialogue and header ----------------------------------------------------
 

@@ -8,6 +8,7 @@
 //   phi'' + phi' / sqrt(BetaC(phi')) + sin(phi) = I0 + I1 sin(Omega1 tau)
 #pragma once
 
+#include "drive_memo.hpp"
 #include "integrators/state.hpp"
 
 #include <cmath>
@@ -159,6 +160,31 @@ struct PhysicalIvModel {
   InstantCurrents& currents;
   double operator()(double tau, const JunctionState& y, int k) const {
     return physical_iv_derivative(params, currents, tau, y, k);
+  }
+};
+
+// physical_iv_derivative for B bias points side by side: the lanes share the
+// junction and the rf drive, computed once per evaluation time (I1 sin is
+// sin I1, bit for bit), and each has its own I0. The bias record is left out:
+// the IV program never reads it.
+template <std::size_t B>
+struct PhysicalIvLanes {
+  const PhysicalParams& params;
+  LaneValues<B> I0{};
+  mutable DriveMemo drive{};
+
+  void operator()(double tau, const Lanes<2, B>& y, int k, LaneValues<B>& slopes) const {
+    if (k == 0) {
+      for (std::size_t l = 0; l < B; ++l) slopes[l] = y[l][1];
+      return;
+    }
+    const PhysicalParams& p = params;
+    const double rf = p.rf_on != 0 ? drive(p.I1, p.Omega1, tau) : 0.0;
+    for (std::size_t l = 0; l < B; ++l) {
+      const double i = p.rf_on != 0 ? rf + I0[l] : I0[l];
+      const double b = p.beta_c(p, y[l][1]);
+      slopes[l] = (i - y[l][1] / std::sqrt(b)) - std::sin(y[l][0]);
+    }
   }
 };
 

@@ -84,6 +84,37 @@ TEST(IvRandomStart, InterleavedSweepsOfFreshStates) {
   }
 }
 
+// An overdamped junction (1 mA, 1 pF, 0.3 Ohm: BetaC = 0.27) has one state
+// at every bias, so points from random starts must give the characteristic of
+// a continuous sweep from rest, whether they are integrated side by side
+// (Runge-Kutta, Adams III) or one after the other; the window of 2000 rad
+// bounds the difference that the start leaves in the mean.
+TEST(IvRandomStart, OverdampedJunctionForgetsItsStart) {
+  const auto answers = [](const char* method, std::vector<std::string> start) {
+    std::vector<std::string> all{"iv.dat", "1", "1", "0", "0.3", "0", "0.1", method,
+                                 "2000", "100", "0", "3", "0.25"};
+    all.insert(all.end(), start.begin(), start.end());
+    all.insert(all.end(), {"0", "0"});  // mV, mA
+    return lines(all);
+  };
+  for (const char* method : {"0", "1", "2"}) {
+    SCOPED_TRACE(std::string("method ") + method);
+    const ProgramRun random = run_program("jj_iv", answers(method, {"0", "1"}), "iv.dat");
+    const ProgramRun continuous = run_program("jj_iv", answers(method, {"1", "0"}), "iv.dat");
+    ASSERT_EQ(random.status, 0) << random.errors;
+    ASSERT_EQ(continuous.status, 0) << continuous.errors;
+    const auto from_random = data_rows(random.file), from_rest = data_rows(continuous.file);
+    ASSERT_EQ(from_random.size(), 13u);
+    ASSERT_EQ(from_rest.size(), 13u);
+    for (std::size_t i = 0; i < from_rest.size(); ++i) {
+      EXPECT_EQ(from_random[i][0], from_rest[i][0]);
+      EXPECT_NEAR(from_random[i][1], from_rest[i][1], 2e-3)
+          << "I = " << from_rest[i][0];
+    }
+    EXPECT_GT(from_rest.back()[1], 0.8);  // near I R = 0.9 mV at 3 mA
+  }
+}
+
 // A niobium-like junction (0.1 mA, 1 pF, gap 2.8 mV, R_subgap = 200 Ohm ten
 // times R_normal = 20 Ohm, BetaC_normal = 122) swept up and back down from
 // rest: zero voltage below the critical current, then a jump to the gap,

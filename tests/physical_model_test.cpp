@@ -2,6 +2,7 @@
 // laws, the derivative and the currents it leaves behind, the output units,
 // and the shared dialogue's echoes.
 #include "integrators.hpp"
+#include "integrators/lanes.hpp"
 #include "physical_dialogue.hpp"
 #include "physical_model.hpp"
 
@@ -193,6 +194,48 @@ TEST(InstantCurrents, AfterAStepTheyAreThoseOfTheLastVoltageEvaluation) {
     EXPECT_EQ(currents.is, std::sin(seen[0]));
     EXPECT_EQ(currents.ir, seen[1] / std::sqrt(beta_c_continuous(p, seen[1])));
   }
+}
+
+// Bias points side by side give every lane the bits of its own run, for every
+// resistance law, with and without rf, for both methods that have lanes.
+TEST(PhysicalIvLanes, EveryLaneMatchesItsOwnRunBitForBit) {
+  using enum IntegrationMethod;
+  constexpr std::size_t B = 3;
+  const double I0[B] = {0.3, 1.2, 2.5}, h = 0.05;
+  const int steps = 4000;
+  const auto lane_start = [](std::size_t l) { return JunctionState{0.5 * double(l), 0.1}; };
+  for (ResistanceLaw law : {ResistanceLaw::constant, ResistanceLaw::piecewise, ResistanceLaw::continuous})
+    for (int rf_on : {0, 1})
+      for (IntegrationMethod method : {runge_kutta4, adams3}) {
+        PhysicalParams p = junction(law, 200, 20);
+        p.rf_on = rf_on;
+        p.I1 = 0.8;
+        p.Omega1 = 0.6;
+        PhysicalIvLanes<B> lane_model{p};
+        Lanes<2, B> lanes;
+        for (std::size_t l = 0; l < B; ++l) lane_model.I0[l] = I0[l], lanes[l] = lane_start(l);
+        LaneHistory<2, B> lane_history;
+        with_lane_stepper(method, lane_model, lane_history, [&](const auto& step) {
+          step.start(0.0, lanes, h);
+          double tau = 0;
+          for (int i = 0; i < steps; ++i, tau = tau + h) step(tau, lanes, h);
+        });
+        for (std::size_t l = 0; l < B; ++l) {
+          PhysicalParams own = p;
+          own.I0 = I0[l];
+          InstantCurrents currents;
+          const PhysicalIvModel model{own, currents};
+          MultistepHistory<2> history;
+          JunctionState alone = lane_start(l);
+          with_stepper(method, model, history, [&](const auto& step) {
+            step.start(0.0, alone, h, 2);
+            double tau = 0;
+            for (int i = 0; i < steps; ++i, tau = tau + h) step(tau, alone, h);
+          });
+          EXPECT_EQ(lanes[l], alone) << "law " << int(law) << ", rf " << rf_on << ", method "
+                                     << int(method) << ", lane " << l;
+        }
+      }
 }
 
 // ---- Output units -------------------------------------------------------------

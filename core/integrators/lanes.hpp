@@ -109,6 +109,11 @@ struct LaneStepper {
   }
 };
 
+// The methods that have a lane stepper.
+constexpr bool has_lane_stepper(IntegrationMethod method) {
+  return method == IntegrationMethod::runge_kutta4 || method == IntegrationMethod::adams3;
+}
+
 // Calls run(stepper) for Runge-Kutta or Adams III, once per run.
 template <std::size_t N, std::size_t B, class F, class Run>
 void with_lane_stepper(IntegrationMethod method, const F& f, LaneHistory<N, B>& history,

@@ -13,6 +13,7 @@
 #include "data_file.hpp"
 #include "dialogue.hpp"
 #include "integrators.hpp"
+#include "integrators/lanes.hpp"
 #include "method_menu.hpp"
 #include "normalized_model.hpp"
 #include "physical_dialogue.hpp"
@@ -39,6 +40,7 @@ const char* sweep_mode_name(SweepMode mode) {
 }
 
 constexpr MethodMenu menu = MethodMenu::five_methods;
+constexpr const char* column_titles = "# I-<V>\n";
 
 struct Settings {
   PhysicalParams params;
@@ -116,15 +118,10 @@ void write_header(DataFile& file, const Settings& s) {
   file.write("# Modalita' sweep = %s\n", sweep_mode_name(s.sweep_mode));
 }
 
-// Transient from tau = 0 to T_tr, then the window from T_tr (not where the
-// transient ended) to T_tr + T_avg: the sum of its N_avg + 1 voltages.
-template <class Step>
-double window_sum(Step& step, JunctionState& y, const Settings& s) {
-  integrate_span(step, y, 0.0, s.spans.T_tr, s.h);
-  double sum = 0;
-  integrate_span(step, y, s.spans.T_tr, s.spans.T_tr + s.spans.T_avg, s.h,
-                 [&sum](double, const JunctionState& after) { sum = sum + after[1]; });
-  return sum;
+// A line of the characteristic: the current and the mean voltage in the
+// output units.
+void write_point(DataFile& file, const Settings& s, double I0, double mean) {
+  file.write("%.10lf\t%.10lf\n", I0 * s.scales.I_norm, mean * s.scales.V_norm);
 }
 
 // The two branches divide the same sum in two ways, equal up to the last bit.
@@ -140,10 +137,7 @@ void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file
   const int depth = start_depth(menu);
   const bool random = s.start_mode == StartMode::random;
   const bool restarts_downward = s.method == IntegrationMethod::adams3;
-  auto write_point = [&](double I0, double mean) {
-    file.write("%.10lf\t%.10lf\n", I0 * s.scales.I_norm, mean * s.scales.V_norm);
-  };
-  interleaved_sweeps(s.plan, console, file, "# I-<V>\n", [&](const SweepSpan& span) {
+  interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
     JunctionState y{0.0, 0.0};
     step.start(0.0, y, s.h, depth);
     sweep_up(span, s.params.I0, [&](double I0) {
@@ -152,14 +146,54 @@ void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file
         y = {drawn.phase, drawn.value};
         step.start(0.0, y, s.h, depth);
       }
-      write_point(I0, upward_mean(window_sum(step, y, s), s));
+      write_point(file, s, I0, upward_mean(window_voltage_sum(step, y, s.spans, s.h), s));
     });
     if (s.sweep_mode != SweepMode::up_and_down) return;
     sweep_down(span, s.params.I0, [&](double I0) {
       if (restarts_downward) step.start(0.0, y, s.h, depth);
-      write_point(I0, downward_mean(window_sum(step, y, s), s));
+      write_point(file, s, I0, downward_mean(window_voltage_sum(step, y, s.spans, s.h), s));
     });
   });
+}
+
+// Random points are independent (each draws its state and rebuilds its
+// history), so Runge-Kutta and Adams III integrate them `lanes` at a time
+// side by side, every point with the bits it would have alone; the draws are
+// taken in the order of the points.
+constexpr std::size_t lanes = 4;
+
+template <class LaneStep>
+void run_random_sweeps(Settings& s, PhysicalIvLanes<lanes>& model, const LaneStep& step,
+                       Dialogue& console, DataFile& file) {
+  PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
+    Lanes<2, lanes> y;
+    draw_lane_starts(y, count);
+    model.I0 = I0;
+    step.start(0.0, y, s.h);
+    const LaneValues<lanes> sums = window_voltage_sum(step, y, s.spans, s.h);
+    for (std::size_t l = 0; l < count; ++l) write_point(file, s, I0[l], upward_mean(sums[l], s));
+  });
+  interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
+    sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
+    batches.flush();
+  });
+}
+
+// One dispatch per run: the lanes where the points are independent and the
+// method has them, one point after the other otherwise.
+void integrate_sweeps(Settings& s, Dialogue& console, DataFile& file) {
+  if (s.start_mode == StartMode::random && has_lane_stepper(s.method)) {
+    LaneHistory<2, lanes> history;
+    PhysicalIvLanes<lanes> model{s.params};
+    with_lane_stepper(s.method, model, history,
+                      [&](const auto& step) { run_random_sweeps(s, model, step, console, file); });
+    return;
+  }
+  InstantCurrents currents;
+  MultistepHistory<2> history;
+  const PhysicalIvModel model{s.params, currents};
+  with_stepper(s.method, model, history,
+               [&](const auto& step) { run_sweeps(s, step, console, file); });
 }
 
 }  // namespace
@@ -174,11 +208,7 @@ int main() {
     seed_random_generator_from_clock();
     file.write("#\n# -- Simulazione iniziata...\n");
 
-    InstantCurrents currents;
-    MultistepHistory<2> history;
-    const PhysicalIvModel model{s.params, currents};
-    with_stepper(s.method, model, history,
-                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+    integrate_sweeps(s, dialogue, file);
 
     dialogue.say("Finito! Ore: %s\n", time_stamp().c_str());
     file.close();

@@ -11,6 +11,7 @@
 #include "clock.hpp"
 #include "data_file.hpp"
 #include "integrators.hpp"
+#include "integrators/lanes.hpp"
 #include "method_menu.hpp"
 #include "normalized_model.hpp"
 #include "sweeps.hpp"
@@ -35,6 +36,7 @@ const char* sweep_mode_name(SweepMode mode) {
 }
 
 constexpr MethodMenu menu = MethodMenu::five_methods;
+constexpr const char* column_titles = "# I0-V media-phi(0)-v(0)\n";
 
 struct Settings {
   NormalizedParams params;
@@ -91,16 +93,10 @@ void write_header(DataFile& file, const Settings& s) {
   file.write("# Modalita' sweep = %s\n", sweep_mode_name(s.sweep_mode));
 }
 
-// Transient from tau = 0 to T_tr, then <v> over the window from T_tr to
-// T_tr + T_avg: N_avg + 1 voltages summed, weighted h / T_avg.
-template <class Step>
-double mean_voltage(Step& step, JunctionState& y, const Settings& s) {
-  const AveragingSpans& a = s.spans;
-  integrate_span(step, y, 0.0, a.T_tr, s.h);
-  double sum = 0;
-  integrate_span(step, y, a.T_tr, a.T_tr + a.T_avg, s.h,
-                 [&sum](double, const JunctionState& after) { sum = sum + after[1]; });
-  return (s.h / a.T_avg) * sum;
+// <v> over the window after the transient: its N_avg + 1 voltages summed,
+// weighted h / T_avg.
+double mean_voltage(double window_sum, const Settings& s) {
+  return (s.h / s.spans.T_avg) * window_sum;
 }
 
 // Random points rebuild the history at every upward point; the downward sweep
@@ -113,7 +109,7 @@ bool restarts_downward(const Settings& s) { return s.method == IntegrationMethod
 template <class Step>
 void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
   const int depth = start_depth(menu);
-  interleaved_sweeps(s.plan, console, file, "# I0-V media-phi(0)-v(0)\n", [&](const SweepSpan& span) {
+  interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
     JunctionState y{0.0, 0.0};
     double phi_0 = 0, v_0 = 0;
     step.start(0.0, y, s.h, depth);
@@ -125,13 +121,55 @@ void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file
         v_0 = drawn.value;
       }
       if (restart) step.start(0.0, y, s.h, depth);
-      const double V_mean = mean_voltage(step, y, s);
+      const double V_mean = mean_voltage(window_voltage_sum(step, y, s.spans, s.h), s);
       file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0, V_mean, phi_0, v_0);
     };
     sweep_up(span, s.params.I0, [&](double I0) { point(I0, restarts_upward(s)); });
     if (s.sweep_mode == SweepMode::ping_pong)
       sweep_down(span, s.params.I0, [&](double I0) { point(I0, restarts_downward(s)); });
   });
+}
+
+// With random starts the points of a sweep are independent (each draws its
+// state and, with Adams III, rebuilds its history), so Runge-Kutta and
+// Adams III integrate them `lanes` at a time side by side, every point with
+// the bits it would have alone. The draws are taken in the order of the
+// points, as one point after the other would take them.
+constexpr std::size_t lanes = 4;
+
+template <class LaneStep>
+void run_random_sweeps(Settings& s, NormalizedLanes<lanes>& model, const LaneStep& step,
+                       Dialogue& console, DataFile& file) {
+  PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
+    Lanes<2, lanes> y;
+    const auto drawn = draw_lane_starts(y, count);
+    model.I0 = I0;
+    step.start(0.0, y, s.h);
+    const LaneValues<lanes> sums = window_voltage_sum(step, y, s.spans, s.h);
+    for (std::size_t l = 0; l < count; ++l)
+      file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0[l], mean_voltage(sums[l], s),
+                 drawn[l].phase, drawn[l].value);
+  });
+  interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
+    sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
+    batches.flush();
+  });
+}
+
+// One dispatch per run: the lanes where the points are independent and the
+// method has them, one point after the other otherwise.
+void integrate_sweeps(Settings& s, Dialogue& console, DataFile& file) {
+  if (s.start_mode == StartMode::random && has_lane_stepper(s.method)) {
+    LaneHistory<2, lanes> history;
+    NormalizedLanes<lanes> model{s.params};
+    with_lane_stepper(s.method, model, history,
+                      [&](const auto& step) { run_random_sweeps(s, model, step, console, file); });
+    return;
+  }
+  MultistepHistory<2> history;
+  const NormalizedModel model{s.params};
+  with_stepper(s.method, model, history,
+               [&](const auto& step) { run_sweeps(s, step, console, file); });
 }
 
 }  // namespace
@@ -146,10 +184,7 @@ int main() {
     seed_random_generator_from_clock();
     file.write("#\n# -- Simulazione iniziata...\n");
 
-    MultistepHistory<2> history;
-    const NormalizedModel model{s.params};
-    with_stepper(s.method, model, history,
-                 [&](const auto& step) { run_sweeps(s, step, dialogue, file); });
+    integrate_sweeps(s, dialogue, file);
 
     dialogue.say("Finito! Ore: %s\n", time_stamp().c_str());
     file.close();

@@ -59,7 +59,7 @@ struct LyapunovLanes {
     const double BetaC = params.BetaC;
     switch (k) {
       case 1: {
-        const double rf = drive(params, tau);
+        const double rf = drive(params.I1, params.Omega1, tau);
         for (std::size_t l = 0; l < B; ++l)
           slopes[l] = (((rf - std::sin(y[l][0])) - y[l][1]) + I0[l]) / BetaC;
         return;
