@@ -107,7 +107,7 @@ T Dialogue::ask(const char* prompt, Parse parse, const AnswerCheck<T>& check) {
     const std::string message =
         "answer \"" + word + "\" to " + question(prompt) + " refused: " + refusal;
     if (!interactive_) throw RunStopped(message);
-    std::fprintf(stderr, "%s\n", message.c_str());
+    report(message);
   }
 }
 
@@ -129,7 +129,21 @@ int Dialogue::ask_choice(const char* prompt, int first, int last) {
   });
 }
 
+namespace {
+// Set by run_program; the executable's name until then.
+std::string& program_name() {
+  static std::string name = program_invocation_short_name;
+  return name;
+}
+}  // namespace
+
+void report(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: %s\n", program_name().c_str(), message.c_str());
+}
+
 int run_program(const char* program, const std::function<void()>& body) {
+  program_name() = program;
   std::string failure;
   try {
     body();
@@ -139,8 +153,7 @@ int run_program(const char* program, const std::function<void()>& body) {
     failure = stop.what();
   }
   if (failure.empty()) return EXIT_SUCCESS;
-  std::fflush(stdout);
-  std::fprintf(stderr, "%s: %s\n", program, failure.c_str());
+  report(failure);
   return EXIT_FAILURE;
 }
 

@@ -52,6 +52,10 @@ class Dialogue {
   std::string last_line_;
 };
 
+// "<program>: <message>" on standard error, for what the user must read
+// while the run goes on (an answer asked again, a warning).
+void report(const std::string& message);
+
 // Runs a program's body; a RunStopped, a failed write to standard output or
 // any other error becomes a message "<program>: <reason>" on standard error
 // and exit status 1.

@@ -112,11 +112,11 @@ void ask_rf(Dialogue& dialogue, PhysicalParams& p) {
 int ask_unit(Dialogue& dialogue, const char* prompt, const char* quantities,
              double (*scale)(const PhysicalParams&, int), const PhysicalParams& p) {
   const int answer = dialogue.ask_int(prompt);
-  if (scale(p, answer) == 0.0)
-    std::fprintf(stderr,
-                 "warning: answer %d to \"%.*s\" is on no menu: the %s are printed multiplied "
-                 "by 0\n",
-                 answer, int(std::string(prompt).size()) - 1, prompt, quantities);
+  if (scale(p, answer) == 0.0) {
+    const std::string question(prompt, std::string(prompt).size() - 1);  // without its blank
+    report("warning: answer " + std::to_string(answer) + " to \"" + question +
+           "\" is on no menu: the " + quantities + " are printed multiplied by 0");
+  }
   return answer;
 }
 

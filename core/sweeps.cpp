@@ -37,7 +37,7 @@ void ask_current_range(Dialogue& dialogue, SweepPlan& plan, const char* unit_lin
   plan.I_min = dialogue.ask_double("Corrente minima ? ", finite) / I_c;
   plan.I_max = dialogue.ask_double("Corrente massima ? ", finite) / I_c;
   plan.DeltaI0 = dialogue.ask_double("Delta corrente ? ", [&plan, I_c](double DeltaI0) {
-    return check_current_step(plan.I_min, plan.I_max, DeltaI0 / I_c);
+    return check_current_step(plan.I_min, plan.I_max, DeltaI0 / I_c, I_c);
   }) / I_c;
 }
 
@@ -50,14 +50,16 @@ std::string check_current(double I) {
   return std::isfinite(I) ? "" : "a finite current";
 }
 
-std::string check_current_step(double I_min, double I_max, double DeltaI0) {
+std::string check_current_step(double I_min, double I_max, double DeltaI0,
+                               double critical_current) {
   if (!std::isfinite(DeltaI0)) return "a finite current step";
   const bool has_points = !(I_max < I_min) || !(I_max + DeltaI0 < I_min + DeltaI0);
   if (!has_points) return {};
   const double reach = std::max(std::fabs(I_min), std::fabs(I_max)) + std::fabs(DeltaI0);
   if (addition_advances(reach, DeltaI0)) return {};
   char least[32];
-  std::snprintf(least, sizeof least, "%.3g", std::nextafter(reach, INFINITY) - reach);
+  std::snprintf(least, sizeof least, "%.3g",
+                (std::nextafter(reach, INFINITY) - reach) * critical_current);
   return std::string("a positive current step, large enough to change I0 at every addition "
                      "(at least ") + least + ")";
 }

@@ -137,8 +137,11 @@ void ask_sweep_count(Dialogue& dialogue, SweepPlan& plan);
 std::string check_current(double I);
 
 // The step must carry I0 from I_min past I_max + DeltaI0 (the farthest
-// shifted end) in finite time whenever a sweep can have points.
-std::string check_current_step(double I_min, double I_max, double DeltaI0);
+// shifted end) in finite time whenever a sweep can have points. All three
+// in units of Ic; the least step is named in the units the dialogue asked
+// in, where the critical current is `critical_current`.
+std::string check_current_step(double I_min, double I_max, double DeltaI0,
+                               double critical_current = 1.0);
 
 // The number of sweeps counts an int; its integer part is written to headers.
 std::string check_sweep_count(double sweeps);

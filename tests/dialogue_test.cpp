@@ -104,9 +104,14 @@ TEST(Dialogue, RefusedAnswerStopsWhenNotAtATerminal) {
             "answer \"0\" to \"BetaC ?\" refused: any non-zero number");
 }
 
+// Each refusal is told on standard error behind the program's name.
 TEST(Dialogue, RefusedAnswerIsAskedAgainAtATerminal) {
   ScriptedDialogue d("0\n0.0\n3\n", /*interactive=*/true);
+  ::testing::internal::CaptureStderr();
   EXPECT_EQ(d->ask_double("BetaC ? ", non_zero), 3.0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "dialogue_test: answer \"0\" to \"BetaC ?\" refused: any non-zero number\n"
+            "dialogue_test: answer \"0.0\" to \"BetaC ?\" refused: any non-zero number\n");
   EXPECT_EQ(d.console(), "BetaC ? BetaC ? BetaC ? ");
 }
 

@@ -32,7 +32,7 @@ TEST_P(IvTranscript, ConsoleAndFileMatchByteForByte) {
   EXPECT_EQ(run.console, test_data("golden/iv/" + name + ".console"));
   EXPECT_EQ(run.file, test_data("golden/iv/" + name + ".dat"));
   const bool off_menu = name.find("off_menu") != std::string::npos;
-  EXPECT_EQ(count_of(run.errors, "warning: "), off_menu ? 2 : 0) << run.errors;
+  EXPECT_EQ(count_of(run.errors, "jj_iv: warning: "), off_menu ? 2 : 0) << run.errors;
 }
 
 // Every law and method, up and up-and-down sweeps (Adams III rebuilding its
@@ -192,6 +192,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "a finite current"},
         Refusal{"zero current step", with(12, "0"), "a positive current step"},
         Refusal{"negative current step", with(12, "-0.25"), "a positive current step"},
+        // 1 mA is 1000 Ic, lost against 1e20 Ic: the least step is named in mA.
+        Refusal{"current step lost in the range", with(1, "0.001", with(11, "1e17", with(12, "1"))),
+                "(at least 16.4)"},
         Refusal{"start mode 2", with(13, "2"), "accepted values are 0 and 1"},
         Refusal{"sweep mode 2", with(14, "2"), "accepted values are 0 and 1"},
         Refusal{"sweeps overflow", with(13, "0", with(14, "1e10")), "a number of sweeps from"},

@@ -32,7 +32,7 @@ TEST_P(TraceTranscript, ConsoleAndFileMatchByteForByte) {
   EXPECT_EQ(run.file, test_data("golden/trace/" + name + ".dat"));
   // Only a unit answer on no menu is told about, once per such answer.
   const bool off_menu = name.find("off_menu") != std::string::npos;
-  EXPECT_EQ(count_of(run.errors, "warning: "), off_menu ? 3 : 0) << run.errors;
+  EXPECT_EQ(count_of(run.errors, "jj_trace: warning: "), off_menu ? 3 : 0) << run.errors;
   EXPECT_EQ(count_of(run.errors, "\n"), off_menu ? 3 : 0) << run.errors;
 }
 

@@ -434,7 +434,7 @@ std::vector<std::string> split_lines(const std::string& text) {
 // jj_trace and jj_iv take a unit answer that is on no menu as the scale 0
 // and say so on standard error; the run goes on.
 bool documented_warning(const std::string& program, const std::string& line) {
-  return (program == "jj_trace" || program == "jj_iv") && starts_with(line, "warning: answer ") &&
+  return (program == "jj_trace" || program == "jj_iv") && starts_with(line, program + ": warning: answer ") &&
          line.find(" is on no menu: the ") != std::string::npos;
 }
 
