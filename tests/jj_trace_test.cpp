@@ -21,12 +21,13 @@ int count_of(const std::string& text, const std::string& part) {
 
 // Console and file of a whole run, byte for byte against transcripts made by
 // an independent literal transcription (tests/reference/trace_reference.py).
+// The clock is stopped, so that a random start draws the transcription's.
 class TraceTranscript : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TraceTranscript, ConsoleAndFileMatchByteForByte) {
   const std::string name = GetParam();
   const ProgramRun run =
-      run_program("jj_trace", test_data("fixtures/trace/" + name + ".in"), "trace.dat");
+      run_program_at_clock("jj_trace", test_data("fixtures/trace/" + name + ".in"), "trace.dat");
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.console, test_data("golden/trace/" + name + ".console"));
   EXPECT_EQ(run.file, test_data("golden/trace/" + name + ".dat"));
@@ -40,14 +41,16 @@ TEST_P(TraceTranscript, ConsoleAndFileMatchByteForByte) {
 // averaging off (the window stretched over the recording), on with a window
 // reaching past it, on with a window stretched; every time, voltage and
 // current unit and units on no menu; a recording of zero and of negative
-// length; a negative phase; a junction at rest, whose step number is 0/0.
+// length; a negative phase; a junction at rest, whose step number is 0/0;
+// random starts.
 INSTANTIATE_TEST_SUITE_P(
     EveryLawMethodAndUnit, TraceTranscript,
     ::testing::Values("law0_rk4_rf_avg_overwrite_seconds", "law1_adams3_norf_noavg_plasma",
                       "law2_adams4_rf_avg_characteristic", "law0_am5_rf_noavg_negative_phase",
                       "law2_am6_rf2_stretched_window_off_menu", "law1_rk4_rest_norf_avg",
                       "law1_rk4_rf_zero_recording", "law0_adams3_negative_recording", "law0_rk4_chaotic_mean",
-                      "law1_adams4_chaotic_mean", "law2_am6_chaotic_mean"));
+                      "law1_adams4_chaotic_mean", "law2_am6_chaotic_mean", "random_law0_rk4",
+                      "random_law2_am6"));
 
 // Answers of law0_rk4_rf_avg_overwrite_seconds up to the start mode.
 const std::vector<std::string> rf_junction = {"trace.dat", "0.1", "1",  "0", "1.814", "0.12",

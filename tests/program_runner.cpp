@@ -68,8 +68,11 @@ std::string mask_clock(const std::string& text) {
                             "$1mm/dd/yy");
 }
 
-ProgramRun run_program(const std::string& program, const std::string& answers,
-                const std::string& data_file, int seconds) {
+namespace {
+
+ProgramRun run_in_scratch(const std::string& environment, const std::string& program,
+                          const std::string& answers, const std::string& data_file,
+                          int seconds) {
   const fs::path scratch = fs::temp_directory_path() /
                            ("jj_test_" + std::to_string(::getpid()) + "_" +
                             std::to_string(std::rand()));
@@ -77,7 +80,8 @@ ProgramRun run_program(const std::string& program, const std::string& answers,
   {
     std::ofstream(scratch / "answers.txt", std::ios::binary) << answers;
   }
-  const std::string command = "cd '" + scratch.string() + "' && timeout -s KILL " +
+  const std::string command = "cd '" + scratch.string() + "' && " + environment +
+                              " timeout -s KILL " +
                               std::to_string(seconds) + " '" + JJ_PROGRAM_DIR + "/" + program +
                               "' < answers.txt > console.txt 2> errors.txt";
   const int raw = std::system(command.c_str());
@@ -89,6 +93,22 @@ ProgramRun run_program(const std::string& program, const std::string& answers,
     run.file = mask_clock(read_text((scratch / data_file).string()));
   fs::remove_all(scratch);
   return run;
+}
+
+}  // namespace
+
+ProgramRun run_program(const std::string& program, const std::string& answers,
+                       const std::string& data_file, int seconds) {
+  return run_in_scratch("", program, answers, data_file, seconds);
+}
+
+// A sanitizer runtime must otherwise come first among the loaded libraries.
+ProgramRun run_program_at_clock(const std::string& program, const std::string& answers,
+                                const std::string& data_file) {
+  const std::string environment =
+      "JJ_FIXED_CLOCK=" + std::to_string(fixed_clock) + " LD_PRELOAD='" +
+      JJ_FIXED_CLOCK_LIBRARY + "' ASAN_OPTIONS=\"verify_asan_link_order=0:${ASAN_OPTIONS}\"";
+  return run_in_scratch(environment, program, answers, data_file, 60);
 }
 
 }  // namespace jj::test

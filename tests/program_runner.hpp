@@ -24,6 +24,16 @@ struct ProgramRun {
 ProgramRun run_program(const std::string& program, const std::string& answers,
                 const std::string& data_file = "", int seconds = 60);
 
+// The calendar second at which run_program_at_clock stops the clock. The
+// transcriptions in tests/reference draw their random starts from the same
+// generator seeded with it.
+inline constexpr long fixed_clock = 1000000000;
+
+// run_program with the calendar clock stopped at `fixed_clock`: a random
+// start draws a known sequence. Clock stamps are masked as always.
+ProgramRun run_program_at_clock(const std::string& program, const std::string& answers,
+                                const std::string& data_file = "");
+
 // "hh:mm:ss" for every time of day, "mm/dd/yy" for the date of "# Data: ".
 std::string mask_clock(const std::string& text);
 

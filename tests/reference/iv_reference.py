@@ -11,8 +11,9 @@ Usage:
     python3 iv_reference.py ANSWERS_FILE OUT_DIR
         Replays the answers and writes OUT_DIR/<stem>.console and
         OUT_DIR/<stem>.dat, with clock readings masked.  Only answers the
-        program accepts are modelled, and only the continuous start (1): the
-        random start draws from a clock-seeded generator.
+        program accepts are modelled.  The random start (0) draws from the
+        generator seeded with the calendar second FIXED_CLOCK, at which the
+        tests stop the program's clock.
 
     python3 iv_reference.py --self-check
         Checks the interleaved grid of random sweeps and the ping-pong grid.
@@ -24,7 +25,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from ivnorm_reference import (  # noqa: E402
-    transcribe,
+    transcribe, with_stopped_clock,
     Answers, MultistepHistory, METHOD_NAMES, make_stepper, multistep_start,
     span_to_steps, DATE_MASK, TIME_MASK)
 from trace_reference import (  # noqa: E402
@@ -220,7 +221,7 @@ def self_check():
 
 
 def main(argv):
-    return transcribe(argv, run, self_check, __doc__)
+    return transcribe(argv, with_stopped_clock(run), self_check, __doc__)
 
 
 if __name__ == "__main__":

@@ -15,9 +15,9 @@ Usage:
         OUT_DIR/<stem>.console (standard output of the run) and
         OUT_DIR/<stem>.dat (the IV file), <stem> being the answers file name
         without ".in".  Clock readings are masked: time of day "hh:mm:ss",
-        date "mm/dd/yy".  Only the deterministic start mode 1
-        ("Continuo da zero") is modelled; start mode 0 draws from a
-        clock-seeded generator and is rejected.
+        date "mm/dd/yy".  Start mode 0 ("Random") draws from the generator
+        seeded with the calendar second FIXED_CLOCK, at which the tests stop
+        the program's clock.
 
     python3 ivnorm_reference.py --self-check
         Checks the integrators (oscillator convergence, start-up restoring
@@ -26,6 +26,7 @@ Usage:
 
 import math
 import os
+import random
 import re
 import sys
 
@@ -307,6 +308,43 @@ def make_normalized_derivative(p):
 
 
 # ---------------------------------------------------------------------------
+# Random starts under a stopped clock
+# ---------------------------------------------------------------------------
+
+# The calendar second at which the tests stop the programs' clock; the
+# programs seed their generator with it.
+FIXED_CLOCK = 1000000000
+
+
+def clock_seeded_draws(seconds):
+    """random_initial_state of the generator seeded with `seconds`: the
+    32-bit Mersenne Twister (std::mt19937) seeded by init_genrand, each
+    integer its top 15 bits (0 .. 32767).  Returns draw() -> (phase, value)."""
+    mt = [seconds & 0xffffffff]
+    for i in range(1, 624):
+        mt.append((1812433253 * (mt[i - 1] ^ (mt[i - 1] >> 30)) + i) & 0xffffffff)
+    twister = random.Random()
+    twister.setstate((3, tuple(mt + [624]), None))
+
+    def next_int():
+        return twister.getrandbits(32) >> 17
+
+    def draw():
+        r1 = next_int()
+        phase = r1 * 0.00019175345033661917
+        r2 = next_int()
+        value = (r2 - 16383) * 6.103701895199438e-05
+        return phase, value
+    return draw
+
+
+def with_stopped_clock(run):
+    """run(answers_text, random_draw) as a run of the answers alone, its
+    generator seeded at FIXED_CLOCK."""
+    return lambda answers_text: run(answers_text, clock_seeded_draws(FIXED_CLOCK))
+
+
+# ---------------------------------------------------------------------------
 # One current point: transient, then the voltage average
 # ---------------------------------------------------------------------------
 
@@ -391,8 +429,9 @@ def read_rf_cycles(ans, con, title, T_rf, h):
     return N_tr, T_tr, N_rec, T_rec
 
 
-def run(answers_text):
-    """Replays one jj_ivnorm run; returns (console text, file text)."""
+def run(answers_text, random_draw):
+    """Replays one jj_ivnorm run; returns (console text, file text).
+    random_draw() gives the random starts (phase, value) in order."""
     ans = Answers(answers_text)
     con = []
     out = []
@@ -436,16 +475,17 @@ def run(answers_text):
     con.append("-- Condizioni iniziali --\n")
     con.append("0 = Random, 1 = Continuo da zero\n")
     start_mode = ans.read_d()
-    if start_mode != 1:
-        raise ValueError("only start mode 1 (Continuo da zero) is deterministic;"
-                         " got %d" % start_mode)
+    if start_mode not in (0, 1):
+        raise ValueError("start mode %d outside 0..1" % start_mode)
 
     con.append("-- Parametri Sweep di corrente --\n")
     con.append("Numero cicli di sweep ? ")
     n_sweeps = ans.read_lf()
-    con.append("Modalita' sweep\n")
-    con.append("0 = Solo salita, 1 = Ping pong\n")
-    sweep_mode = ans.read_d()
+    sweep_mode = 0
+    if start_mode == 1:
+        con.append("Modalita' sweep\n")
+        con.append("0 = Solo salita, 1 = Ping pong\n")
+        sweep_mode = ans.read_d()
     if sweep_mode not in (0, 1):
         raise ValueError("sweep mode %d outside 0..1" % sweep_mode)
     if not h > 0.0:
@@ -465,10 +505,10 @@ def run(answers_text):
     out.append("# I0 = [%s,%s], DeltaI0 = %s\n"
                % (c_float("%f", I_min), c_float("%f", I_max),
                   c_float("%f", DeltaI0)))
-    out.append("# Cnd iniziali = %s\n" % "Continuo da zero")
+    out.append("# Cnd iniziali = %s\n" % ["Random", "Continuo da zero"][start_mode])
     out.append("# Numero di sweep = %d\n" % int(n_sweeps))
     out.append("# Modalita' sweep = %s\n" % ["Solo salita", "Ping pong"][sweep_mode])
-    # (the pseudo-random generator is seeded here; start mode 1 never draws)
+    # (the pseudo-random generator is seeded here, at FIXED_CLOCK)
     out.append("#\n# -- Simulazione iniziata...\n")
 
     D = c_div(DeltaI0, n_sweeps)
@@ -497,11 +537,17 @@ def run(answers_text):
         if method != 0:
             multistep_start(f, hist, 0.0, y, h)
 
-        # upward sweep: state and history carried from point to point
+        # upward sweep: a random start draws the state and rebuilds the
+        # history; a continuous one carries both from point to point
         p.I0 = I_start
         if p.I0 <= I_end and not DeltaI0 > 0.0:
             raise ValueError("DeltaI0 must be positive for the sweep to end")
         while p.I0 <= I_end:
+            if start_mode == 0:
+                phi0, v0 = random_draw()
+                y[0], y[1] = phi0, v0
+                if method != 0:
+                    multistep_start(f, hist, 0.0, y, h)
             V_mean = compute_point(stepper, y, h, T_tr, T_avg)
             out.append(data_line(V_mean, phi0, v0))
             p.I0 = p.I0 + DeltaI0
@@ -609,7 +655,7 @@ def self_check():
 
     # Interleaved ping-pong grid of two sweeps.
     text = "x 1 1 0 0.25 0 0.5 0.25 0 1 0.25 1 2 1"
-    console, data = run(text)
+    console, data = run(text, None)
     rows = [l.split("\t") for l in data.splitlines() if not l.startswith("#")]
     got = [r[0] for r in rows]
     want = ["%.10f" % x for x in (0, .25, .5, .75, 1, 1, .75, .5, .25, 0,
@@ -622,7 +668,7 @@ def self_check():
           "zero starting columns and ping-pong header")
 
     # Zero sweeps: header only, and only the final console line after the dialogue.
-    console, data = run("x 1 1 0.5 0.1 0 5 1 0 1 0.25 1 0 1")
+    console, data = run("x 1 1 0.5 0.1 0 5 1 0 1 0.25 1 0 1", None)
     check(data.endswith("#\n# -- Simulazione iniziata...\n")
           and console.endswith("0 = Solo salita, 1 = Ping pong\n"
                                "Finito! Ore: hh:mm:ss\n"),
@@ -656,7 +702,7 @@ def transcribe(argv, run, self_check, usage):
 
 
 def main(argv):
-    return transcribe(argv, run, self_check, __doc__)
+    return transcribe(argv, with_stopped_clock(run), self_check, __doc__)
 
 
 if __name__ == "__main__":

@@ -14,8 +14,8 @@ Usage:
         Replays the answers of ANSWERS_FILE and writes OUT_DIR/<stem>.console
         and OUT_DIR/<stem>.dat, <stem> being the answers file name without
         ".in".  Clock readings are masked ("hh:mm:ss", "mm/dd/yy").  Start
-        choices 1 (typed) and 2 (at rest) are modelled; choice 0 draws from a
-        clock-seeded generator and is rejected.
+        choice 0 draws from the generator seeded with the calendar second
+        FIXED_CLOCK, at which the tests stop the program's clock.
 
     python3 strobe_reference.py --self-check
         Checks the sampling rule against the cases worked out by hand.
@@ -28,7 +28,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ivnorm_reference import (  # noqa: E402
     read_junction_and_bias, read_mesh_length, read_two_method_menu, read_rf_cycles,
-    transcribe,
+    transcribe, with_stopped_clock,
     DATE_MASK, Answers, MultistepHistory, NormalizedParams, adams3_step,
     c_div, c_float, make_normalized_derivative, multistep_start, rk4_step,
     span_to_steps)
@@ -75,8 +75,9 @@ def record(f, hist, method, y, h, T_tr, T_rec, M, line):
     return transient, n
 
 
-def run(answers_text):
-    """Replays one jj_strobe run; returns (console text, file text)."""
+def run(answers_text, random_draw=None):
+    """Replays one jj_strobe run; returns (console text, file text).
+    random_draw() gives the random start (phase, value)."""
     ans = Answers(answers_text)
     con = []
     out = []
@@ -120,8 +121,11 @@ def run(answers_text):
     elif choice == 2:
         phi_0 = 0.0
         v_0 = 0.0
+    elif choice == 0:
+        # the generator is seeded here, then draws the phase first
+        phi_0, v_0 = random_draw()
     else:
-        raise ValueError("only start choices 1 and 2 are deterministic; got %d" % choice)
+        raise ValueError("start choice %d outside 0..2" % choice)
     con.append("Phi(0) == %s, V(0) == %s\n" % (f6(phi_0), f6(v_0)))
     y = [phi_0, v_0]
 
@@ -186,7 +190,7 @@ def self_check():
 
 
 def main(argv):
-    return transcribe(argv, run, self_check, __doc__)
+    return transcribe(argv, with_stopped_clock(run), self_check, __doc__)
 
 
 if __name__ == "__main__":

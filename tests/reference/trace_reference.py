@@ -15,8 +15,9 @@ Usage:
     python3 trace_reference.py ANSWERS_FILE OUT_DIR
         Replays the answers and writes OUT_DIR/<stem>.console and
         OUT_DIR/<stem>.dat, with clock readings masked ("hh:mm:ss",
-        "mm/dd/yy").  Only answers the program accepts are modelled, and only
-        the entered start (the random one is seeded from the clock).
+        "mm/dd/yy").  Only answers the program accepts are modelled.  The
+        random start draws from the generator seeded with the calendar second
+        FIXED_CLOCK, at which the tests stop the program's clock.
 
     python3 trace_reference.py --self-check
         Checks the derived quantities of 1 mA and 1 pF, the laws at the gap,
@@ -30,7 +31,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from ivnorm_reference import (  # noqa: E402
-    transcribe,
+    transcribe, with_stopped_clock,
     Answers, MultistepHistory, METHOD_NAMES, c_float, make_stepper,
     multistep_start, span_to_steps, DATE_MASK, TIME_MASK)
 
@@ -314,8 +315,9 @@ def ask_mesh_and_method(ans, con):
 # The trajectory program
 # ---------------------------------------------------------------------------
 
-def run(answers_text):
-    """Replays one jj_trace run; returns (console text, file text)."""
+def run(answers_text, random_draw=None):
+    """Replays one jj_trace run; returns (console text, file text).
+    random_draw() gives the random start (phase, value)."""
     ans = Answers(answers_text)
     con = []
     out = []
@@ -361,12 +363,16 @@ def run(answers_text):
     con.append("-- Condizioni iniziali --\n")
     con.append("0 = Random, 1 = Immettere\n")
     start = ans.read_d()
-    if start != 1:
-        raise ValueError("only the entered start (1) is reproducible")
-    con.append("Fase iniziale (rad) ? ")
-    phi0 = ans.read_lf()
-    con.append("Tensione iniziale (mV) ? ")
-    V0 = ans.read_lf()
+    if start == 0:
+        # the generator is seeded here; the value is taken as V(0) in mV
+        phi0, V0 = random_draw()
+    elif start == 1:
+        con.append("Fase iniziale (rad) ? ")
+        phi0 = ans.read_lf()
+        con.append("Tensione iniziale (mV) ? ")
+        V0 = ans.read_lf()
+    else:
+        raise ValueError("start mode %d outside 0..1" % start)
     con.append("Phi(0) == %s (rad), V(0) == %s (mV), v(0) == %s\n"
                % (lf(phi0), lf(V0), lf(V0 / p.V_plasma)))
     y = [phi0, V0 / p.V_plasma]
@@ -485,7 +491,7 @@ def self_check():
 
 
 def main(argv):
-    return transcribe(argv, run, self_check, __doc__)
+    return transcribe(argv, with_stopped_clock(run), self_check, __doc__)
 
 
 if __name__ == "__main__":
