@@ -121,6 +121,20 @@ class PointBatches {
   std::size_t count_ = 0;
 };
 
+// Interleaved upward sweeps of independent points: the currents of every
+// sweep, set in the model's bias field I0 as sweep_up sets them, go to
+// run_batch B at a time, the last ones of a sweep when it ends.
+template <std::size_t B>
+void batched_upward_sweeps(const SweepPlan& plan, double& I0, Dialogue& console, DataFile& file,
+                           const char* column_titles,
+                           typename PointBatches<B>::RunBatch run_batch) {
+  PointBatches<B> batches(std::move(run_batch));
+  interleaved_sweeps(plan, console, file, column_titles, [&](const SweepSpan& span) {
+    sweep_up(span, I0, [&](double current) { batches.add(current); });
+    batches.flush();
+  });
+}
+
 // "-- Parametri caratteristica --", `unit_line`, then the lowest and highest
 // current and the step, typed in units in which the critical current is
 // `critical_current` (1 when typed in units of Ic) and kept in units of Ic.

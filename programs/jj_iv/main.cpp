@@ -165,18 +165,17 @@ constexpr std::size_t lanes = 4;
 template <class LaneStep>
 void run_random_sweeps(Settings& s, PhysicalIvLanes<lanes>& model, const LaneStep& step,
                        Dialogue& console, DataFile& file) {
-  PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
-    Lanes<2, lanes> y;
-    draw_lane_starts(y, count);
-    model.I0 = I0;
-    step.start(0.0, y, s.h);
-    const LaneValues<lanes> sums = window_voltage_sum(step, y, s.spans, s.h);
-    for (std::size_t l = 0; l < count; ++l) write_point(file, s, I0[l], upward_mean(sums[l], s));
-  });
-  interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
-    sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
-    batches.flush();
-  });
+  batched_upward_sweeps<lanes>(
+      s.plan, s.params.I0, console, file, column_titles,
+      [&](const std::array<double, lanes>& I0, std::size_t count) {
+        Lanes<2, lanes> y;
+        draw_lane_starts(y, count);
+        model.I0 = I0;
+        step.start(0.0, y, s.h);
+        const LaneValues<lanes> sums = window_voltage_sum(step, y, s.spans, s.h);
+        for (std::size_t l = 0; l < count; ++l)
+          write_point(file, s, I0[l], upward_mean(sums[l], s));
+      });
 }
 
 // One dispatch per run: the lanes where the points are independent and the

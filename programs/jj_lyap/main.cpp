@@ -106,18 +106,15 @@ Exponents lyapunov_points(const Step& step, const Settings& s) {
 template <class Step>
 void run_sweeps(Settings& s, LyapunovLanes<lanes>& model, const Step& step, Dialogue& console,
                 DataFile& file) {
-  PointBatches<lanes> batches([&](const std::array<double, lanes>& I0, std::size_t count) {
-    model.I0 = I0;
-    const Exponents lyap = lyapunov_points(step, s);
-    for (std::size_t l = 0; l < count; ++l)
-      file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0[l], lyap.a[l], lyap.b[l],
-                 lyap.a[l] + lyap.b[l]);
-  });
-  interleaved_sweeps(s.plan, console, file, "# I0-Lyap(phi)-Lyap(v)-Lyap(phi)+Lyap(v)\n",
-                     [&](const SweepSpan& span) {
-                       sweep_up(span, s.params.I0, [&](double I0) { batches.add(I0); });
-                       batches.flush();
-                     });
+  batched_upward_sweeps<lanes>(
+      s.plan, s.params.I0, console, file, "# I0-Lyap(phi)-Lyap(v)-Lyap(phi)+Lyap(v)\n",
+      [&](const std::array<double, lanes>& I0, std::size_t count) {
+        model.I0 = I0;
+        const Exponents lyap = lyapunov_points(step, s);
+        for (std::size_t l = 0; l < count; ++l)
+          file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0[l], lyap.a[l], lyap.b[l],
+                     lyap.a[l] + lyap.b[l]);
+      });
 }
 
 }  // namespace
