@@ -189,12 +189,17 @@ TEST(MultistepStart, EvaluatesAtNegativeTimes) {
 }
 
 // Lanes advanced side by side give every lane the bits of its own run, for
-// both methods of the two-method menu, with the drive shared across lanes.
+// every method and both start-up depths, with the drive shared across lanes.
 TEST(Lanes, EveryLaneMatchesItsOwnRunBitForBit) {
   const NormalizedParams common{3.0, 0.0, 0.9, 0.66};
   constexpr std::size_t B = 3;
   const double I0[B] = {0.2, 1.1, 1.7}, h = 0.03;
-  for (IntegrationMethod method : {runge_kutta4, adams3}) {
+  const struct {
+    IntegrationMethod method;
+    int depth;
+  } table[] = {{runge_kutta4, 2}, {adams3, 2}, {adams3, 5}, {adams4, 5}, {adams_moulton5, 5},
+               {adams_moulton6, 5}};
+  for (const auto& [method, depth] : table) {
     NormalizedLanes<B> lane_model{common};
     Lanes<2, B> lanes{};
     for (std::size_t l = 0; l < B; ++l) {
@@ -203,7 +208,7 @@ TEST(Lanes, EveryLaneMatchesItsOwnRunBitForBit) {
     }
     LaneHistory<2, B> lane_history;
     with_lane_stepper(method, lane_model, lane_history, [&](const auto& step) {
-      step.start(0.0, lanes, h);
+      step.start(0.0, lanes, h, depth);
       double tau = 0;
       for (int i = 0; i < 20000; ++i, tau = tau + h) step(tau, lanes, h);
     });
@@ -214,11 +219,11 @@ TEST(Lanes, EveryLaneMatchesItsOwnRunBitForBit) {
       MultistepHistory<2> history;
       JunctionState alone{0.1 * double(l), -0.2};
       with_stepper(method, model, history, [&](const auto& step) {
-        step.start(0.0, alone, h, 2);
+        step.start(0.0, alone, h, depth);
         double tau = 0;
         for (int i = 0; i < 20000; ++i, tau = tau + h) step(tau, alone, h);
       });
-      EXPECT_EQ(lanes[l], alone) << "method " << int(method) << ", lane " << l;
+      EXPECT_EQ(lanes[l], alone) << "method " << int(method) << ", depth " << depth << ", lane " << l;
     }
   }
 }

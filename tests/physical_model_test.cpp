@@ -197,7 +197,7 @@ TEST(InstantCurrents, AfterAStepTheyAreThoseOfTheLastVoltageEvaluation) {
 }
 
 // Bias points side by side give every lane the bits of its own run, for every
-// resistance law, with and without rf, for both methods that have lanes.
+// resistance law, with and without rf, for every method.
 TEST(PhysicalIvLanes, EveryLaneMatchesItsOwnRunBitForBit) {
   using enum IntegrationMethod;
   constexpr std::size_t B = 3;
@@ -206,7 +206,7 @@ TEST(PhysicalIvLanes, EveryLaneMatchesItsOwnRunBitForBit) {
   const auto lane_start = [](std::size_t l) { return JunctionState{0.5 * double(l), 0.1}; };
   for (ResistanceLaw law : {ResistanceLaw::constant, ResistanceLaw::piecewise, ResistanceLaw::continuous})
     for (int rf_on : {0, 1})
-      for (IntegrationMethod method : {runge_kutta4, adams3}) {
+      for (IntegrationMethod method : {runge_kutta4, adams3, adams4, adams_moulton5, adams_moulton6}) {
         PhysicalParams p = junction(law, 200, 20);
         p.rf_on = rf_on;
         p.I1 = 0.8;
@@ -216,7 +216,7 @@ TEST(PhysicalIvLanes, EveryLaneMatchesItsOwnRunBitForBit) {
         for (std::size_t l = 0; l < B; ++l) lane_model.I0[l] = I0[l], lanes[l] = lane_start(l);
         LaneHistory<2, B> lane_history;
         with_lane_stepper(method, lane_model, lane_history, [&](const auto& step) {
-          step.start(0.0, lanes, h);
+          step.start(0.0, lanes, h, 5);
           double tau = 0;
           for (int i = 0; i < steps; ++i, tau = tau + h) step(tau, lanes, h);
         });
@@ -228,7 +228,7 @@ TEST(PhysicalIvLanes, EveryLaneMatchesItsOwnRunBitForBit) {
           MultistepHistory<2> history;
           JunctionState alone = lane_start(l);
           with_stepper(method, model, history, [&](const auto& step) {
-            step.start(0.0, alone, h, 2);
+            step.start(0.0, alone, h, 5);
             double tau = 0;
             for (int i = 0; i < steps; ++i, tau = tau + h) step(tau, alone, h);
           });

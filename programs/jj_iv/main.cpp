@@ -157,9 +157,9 @@ void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file
 }
 
 // Random points are independent (each draws its state and rebuilds its
-// history), so Runge-Kutta and Adams III integrate them `lanes` at a time
-// side by side, every point with the bits it would have alone; the draws are
-// taken in the order of the points.
+// history), so they are integrated `lanes` at a time side by side, every
+// point with the bits it would have alone; the draws are taken in the order
+// of the points.
 constexpr std::size_t lanes = 4;
 
 template <class LaneStep>
@@ -171,17 +171,17 @@ void run_random_sweeps(Settings& s, PhysicalIvLanes<lanes>& model, const LaneSte
         Lanes<2, lanes> y;
         draw_lane_starts(y, count);
         model.I0 = I0;
-        step.start(0.0, y, s.h);
+        step.start(0.0, y, s.h, start_depth(menu));
         const LaneValues<lanes> sums = window_voltage_sum(step, y, s.spans, s.h);
         for (std::size_t l = 0; l < count; ++l)
           write_point(file, s, I0[l], upward_mean(sums[l], s));
       });
 }
 
-// One dispatch per run: the lanes where the points are independent and the
-// method has them, one point after the other otherwise.
+// One dispatch per run: the lanes where the points are independent, one
+// point after the other where each continues from the one before.
 void integrate_sweeps(Settings& s, Dialogue& console, DataFile& file) {
-  if (s.start_mode == StartMode::random && has_lane_stepper(s.method)) {
+  if (s.start_mode == StartMode::random) {
     LaneHistory<2, lanes> history;
     PhysicalIvLanes<lanes> model{s.params};
     with_lane_stepper(s.method, model, history,

@@ -131,10 +131,10 @@ void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file
 }
 
 // With random starts the points of a sweep are independent (each draws its
-// state and, with Adams III, rebuilds its history), so Runge-Kutta and
-// Adams III integrate them `lanes` at a time side by side, every point with
-// the bits it would have alone. The draws are taken in the order of the
-// points, as one point after the other would take them.
+// state and rebuilds its history) and only go upward, so they are integrated
+// `lanes` at a time side by side, every point with the bits it would have
+// alone. The draws are taken in the order of the points, as one point after
+// the other would take them.
 constexpr std::size_t lanes = 4;
 
 template <class LaneStep>
@@ -146,7 +146,7 @@ void run_random_sweeps(Settings& s, NormalizedLanes<lanes>& model, const LaneSte
         Lanes<2, lanes> y;
         const auto drawn = draw_lane_starts(y, count);
         model.I0 = I0;
-        step.start(0.0, y, s.h);
+        step.start(0.0, y, s.h, start_depth(menu));
         const LaneValues<lanes> sums = window_voltage_sum(step, y, s.spans, s.h);
         for (std::size_t l = 0; l < count; ++l)
           file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0[l], mean_voltage(sums[l], s),
@@ -154,10 +154,10 @@ void run_random_sweeps(Settings& s, NormalizedLanes<lanes>& model, const LaneSte
       });
 }
 
-// One dispatch per run: the lanes where the points are independent and the
-// method has them, one point after the other otherwise.
+// One dispatch per run: the lanes where the points are independent, one
+// point after the other where each continues from the one before.
 void integrate_sweeps(Settings& s, Dialogue& console, DataFile& file) {
-  if (s.start_mode == StartMode::random && has_lane_stepper(s.method)) {
+  if (s.start_mode == StartMode::random) {
     LaneHistory<2, lanes> history;
     NormalizedLanes<lanes> model{s.params};
     with_lane_stepper(s.method, model, history,

@@ -81,7 +81,7 @@ template <class Step>
 Exponents lyapunov_points(const Step& step, const Settings& s) {
   Lanes<6, lanes> y;
   y.fill(rest_with_unit_tangents);
-  step.start(0.0, y, s.h);
+  step.start(0.0, y, s.h, start_depth(menu));
   if (s.rf.N_tr > 0) {
     LaneValues<lanes> discarded_a{}, discarded_b{};
     integrate_span(step, y, 0.0, s.rf.T_tr, s.h, [&](double, Lanes<6, lanes>& after) {

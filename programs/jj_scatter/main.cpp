@@ -78,7 +78,7 @@ void run_sweeps(Settings& s, NormalizedLanes<lanes>& model, const Step& step, Di
     model.I0 = I0;
     Lanes<2, lanes> y{};
     for (auto& samples : voltages) samples.clear();
-    step.start(0.0, y, s.h);
+    step.start(0.0, y, s.h, start_depth(menu));
     sample_every_rf_period(step, y, s.rf, s.h, [&](double, const Lanes<2, lanes>& after) {
       file.write("%.10lf\t%.10lf\n", I0[0], after[0][1]);
       for (std::size_t l = 1; l < count; ++l) voltages[l].push_back(after[l][1]);
