@@ -128,24 +128,18 @@ void write_point(DataFile& file, const Settings& s, double I0, double mean) {
 double upward_mean(double sum, const Settings& s) { return sum / double(s.spans.N_avg); }
 double downward_mean(double sum, const Settings& s) { return (sum / s.spans.T_avg) * s.h; }
 
-// Every sweep starts from rest with a fresh history, built at the bias the
-// previous sweep left in I0. Random points then draw their own state and
-// history; continuous points carry both on, except that Adams III rebuilds
-// its history at every downward point.
+// Continuous start: the sweep starts from rest with a fresh history, built
+// at the bias left in I0, and each point goes on from the state and history
+// the one before it left; only Adams III rebuilds its history, at every
+// downward point.
 template <class Step>
-void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+void run_continuous_sweep(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
   const int depth = start_depth(menu);
-  const bool random = s.start_mode == StartMode::random;
   const bool restarts_downward = s.method == IntegrationMethod::adams3;
   interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
     JunctionState y{0.0, 0.0};
     step.start(0.0, y, s.h, depth);
     sweep_up(span, s.params.I0, [&](double I0) {
-      if (random) {
-        const RandomStart drawn = random_initial_state();
-        y = {drawn.phase, drawn.value};
-        step.start(0.0, y, s.h, depth);
-      }
       write_point(file, s, I0, upward_mean(window_voltage_sum(step, y, s.spans, s.h), s));
     });
     if (s.sweep_mode != SweepMode::up_and_down) return;
@@ -192,7 +186,7 @@ void integrate_sweeps(Settings& s, Dialogue& console, DataFile& file) {
   MultistepHistory<2> history;
   const PhysicalIvModel model{s.params, currents};
   with_stepper(s.method, model, history,
-               [&](const auto& step) { run_sweeps(s, step, console, file); });
+               [&](const auto& step) { run_continuous_sweep(s, step, console, file); });
 }
 
 }  // namespace

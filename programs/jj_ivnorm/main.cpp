@@ -99,34 +99,27 @@ double mean_voltage(double window_sum, const Settings& s) {
   return (s.h / s.spans.T_avg) * window_sum;
 }
 
-// Random points rebuild the history at every upward point; the downward sweep
-// rebuilds it only for Adams III and otherwise carries it over.
-bool restarts_upward(const Settings& s) {
-  return s.start_mode == StartMode::random && is_multistep(s.method);
-}
-bool restarts_downward(const Settings& s) { return s.method == IntegrationMethod::adams3; }
-
+// Continuous start: every sweep starts from rest with a fresh history, and
+// each point goes on from the state and history the one before it left;
+// only Adams III rebuilds its history, at every downward point. The starting
+// phase and voltage written are those of rest.
 template <class Step>
-void run_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
+void run_continuous_sweeps(Settings& s, const Step& step, Dialogue& console, DataFile& file) {
   const int depth = start_depth(menu);
+  const bool restarts_downward = s.method == IntegrationMethod::adams3;
   interleaved_sweeps(s.plan, console, file, column_titles, [&](const SweepSpan& span) {
     JunctionState y{0.0, 0.0};
-    double phi_0 = 0, v_0 = 0;
     step.start(0.0, y, s.h, depth);
-    auto point = [&](double I0, bool restart) {
-      if (s.start_mode == StartMode::random) {
-        const RandomStart drawn = random_initial_state();
-        y = {drawn.phase, drawn.value};
-        phi_0 = drawn.phase;
-        v_0 = drawn.value;
-      }
-      if (restart) step.start(0.0, y, s.h, depth);
+    auto point = [&](double I0) {
       const double V_mean = mean_voltage(window_voltage_sum(step, y, s.spans, s.h), s);
-      file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0, V_mean, phi_0, v_0);
+      file.write("%.10lf\t%.10lf\t%.10lf\t%.10lf\n", I0, V_mean, 0.0, 0.0);
     };
-    sweep_up(span, s.params.I0, [&](double I0) { point(I0, restarts_upward(s)); });
-    if (s.sweep_mode == SweepMode::ping_pong)
-      sweep_down(span, s.params.I0, [&](double I0) { point(I0, restarts_downward(s)); });
+    sweep_up(span, s.params.I0, point);
+    if (s.sweep_mode != SweepMode::ping_pong) return;
+    sweep_down(span, s.params.I0, [&](double I0) {
+      if (restarts_downward) step.start(0.0, y, s.h, depth);
+      point(I0);
+    });
   });
 }
 
@@ -167,7 +160,7 @@ void integrate_sweeps(Settings& s, Dialogue& console, DataFile& file) {
   MultistepHistory<2> history;
   const NormalizedModel model{s.params};
   with_stepper(s.method, model, history,
-               [&](const auto& step) { run_sweeps(s, step, console, file); });
+               [&](const auto& step) { run_continuous_sweeps(s, step, console, file); });
 }
 
 }  // namespace
