@@ -4,7 +4,7 @@
 // sine calls of one Runge-Kutta step.
 #include "integrators.hpp"
 #include "integrators/lanes.hpp"
-#include "literal_rk4.hpp"
+#include "literal_steppers.hpp"
 #include "normalized_model.hpp"
 
 #include <benchmark/benchmark.h>
