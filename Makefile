@@ -37,7 +37,9 @@ demo: build
 	tools/demo.sh $(BUILD) demo-output
 
 bench: build
-	$(BUILD)/steppers_bench
+	$(BUILD)/steppers_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/workloads_bench --benchmark_min_time=0.1 --benchmark_repetitions=5 \
+	  --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz demo-output
