@@ -105,5 +105,14 @@ TEST_P(FastPath, FourLanesHashAsFourLiteralRuns) {
 
 INSTANTIATE_TEST_SUITE_P(EveryMethod, FastPath, ::testing::Range(0, 5));
 
+// The build keeps a * b + c two roundings: with contraction into a fused
+// multiply-add (where the processor has one) the product's rounding would be
+// lost. (1 + 2^-30)(1 - 2^-30) = 1 - 2^-60 rounds to 1.
+TEST(Build, MultiplyAndAddAreNotFused) {
+  volatile double a = 1.0 + 0x1p-30, b = 1.0 - 0x1p-30, c = -1.0;
+  const double x = a, y = b, z = c;
+  EXPECT_EQ(x * y + z, 0.0);
+}
+
 }  // namespace
 }  // namespace jj

@@ -2,6 +2,12 @@
 // right-hand side they call.
 #pragma once
 
+// The results are defined by the order of the operations as written; a build
+// that may reorder or approximate them cannot reproduce them.
+#if defined(__FAST_MATH__)
+#error "the suite must not be built with -ffast-math: its results are defined to the bit"
+#endif
+
 #include <array>
 #include <concepts>
 #include <cstddef>
