@@ -86,7 +86,8 @@ double literal_physical_trace(double tau, const double* y, int k) {
 
 double literal_window_sum(int method, literal::History& history, double* y,
                           const AveragingSpans& a) {
-  for (double tau = 0.0; tau <= a.T_tr; tau = tau + h) literal::step(method, literal_f, 2, history, tau, y, h);
+  for (double tau = 0.0; tau <= a.T_tr; tau = tau + h)
+    literal::step(method, literal_f, 2, history, tau, y, h);
   double sum = 0;
   for (double tau = a.T_tr; tau <= a.T_tr + a.T_avg; tau = tau + h) {
     literal::step(method, literal_f, 2, history, tau, y, h);

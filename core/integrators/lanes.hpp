@@ -172,7 +172,6 @@ inline void adams_moulton6_step(const F& f, LaneHistory<N, B>& history, double t
 // trajectory's.
 template <IntegrationMethod M, std::size_t N, std::size_t B, class F>
 struct LaneStepper {
-  static constexpr IntegrationMethod method = M;
   const F& f;
   LaneHistory<N, B>& history;
 
